@@ -51,11 +51,10 @@ valdorine_sources(portable_test_sources tests/unit)
 valdorine_sources(win32_test_sources tests/unit/win32)
 add_executable(unit_tests ${portable_test_sources} ${win32_test_sources})
 target_link_libraries(unit_tests PRIVATE valdorine_installer gtest_main)
-target_link_options(unit_tests PRIVATE -municode)
 add_test(NAME unit_tests_win32 COMMAND unit_tests --gtest_brief=1)
 
 # Test tools that scenarios run beside the installer under Wine.
 add_executable(dialog-driver tests/tools/dialog_driver.cpp)
 target_compile_options(dialog-driver PRIVATE ${VALDORINE_WARNINGS})
-target_link_libraries(dialog-driver PRIVATE user32)
+target_link_libraries(dialog-driver PRIVATE user32 gdi32)
 target_link_options(dialog-driver PRIVATE -municode)

@@ -100,6 +100,10 @@ class String {
   bool operator!=(const String& other) const { return !(*this == other); }
 
  private:
+  void Reallocate(int capacity);
+  void Terminate(int length);              // sets the length and writes the two zero bytes
+  bool Holds(const void* bytes) const;     // whether `bytes` points into this string's buffer
+
   char* buffer_ = nullptr;
   int32_t length_ = 0;
   int32_t capacity_ = 0;

@@ -1,0 +1,71 @@
+#include "core/fatal.hpp"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/string.hpp"
+#include "core/string_format.hpp"
+
+namespace valdorine {
+namespace {
+
+constexpr int kFatalTextCapacity = 4096;
+
+std::atomic<bool> fatal_in_progress{false};
+std::atomic<NarrowFatalDisplayer> narrow_displayer{nullptr};
+std::atomic<WideFatalDisplayer> wide_displayer{nullptr};
+
+// Only the first fatal error is shown. A second one, from inside a displayer or from another
+// thread while the first is on screen, ends the process at once.
+void EnterFatalPath() {
+  if (fatal_in_progress.exchange(true)) std::_Exit(1);
+}
+
+// A displayer does not return; if one does anyway, the process still ends here.
+[[noreturn]] void ShowNarrow(const char* text) {
+  if (NarrowFatalDisplayer narrow = narrow_displayer) {
+    narrow(text);
+  } else {
+    std::fprintf(stderr, "%s\n", text);
+  }
+  std::exit(1);
+}
+
+}  // namespace
+
+void SetFatalDisplayers(NarrowFatalDisplayer narrow, WideFatalDisplayer wide) {
+  narrow_displayer = narrow;
+  wide_displayer = wide;
+}
+
+void Fatal(const char* format, ...) {
+  EnterFatalPath();
+  char text[kFatalTextCapacity];
+  va_list args;
+  va_start(args, format);
+  FormatIntoV(text, kFatalTextCapacity, format, args);
+  va_end(args);
+  ShowNarrow(text);
+}
+
+void FatalWide(const char16_t* format, ...) {
+  EnterFatalPath();
+  char16_t text[kFatalTextCapacity];
+  va_list args;
+  va_start(args, format);
+  FormatIntoV(text, kFatalTextCapacity, format, args);
+  va_end(args);
+  if (WideFatalDisplayer wide = wide_displayer) {
+    wide(text);
+    std::exit(1);
+  }
+  // The narrow displayer takes ANSI text; the standard error stream gets UTF-8.
+  const int code_page = narrow_displayer ? code_page::kAnsi : code_page::kUtf8;
+  ShowNarrow(NarrowFromWide(String::FromWide(text), code_page).Narrow());
+}
+
+bool FatalInProgress() { return fatal_in_progress; }
+
+}  // namespace valdorine

@@ -1,0 +1,77 @@
+#include "core/fatal.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/string.hpp"
+#include "fatal_capture.hpp"
+
+namespace valdorine {
+namespace {
+
+// Shows the text, then raises a second fatal error from inside the displayer.
+void ShowThenFailAgain(const char* text) {
+  std::fprintf(stderr, "shown: %s in_progress=%d", text, FatalInProgress() ? 1 : 0);
+  std::fflush(stderr);
+  Fatal("second");
+  std::fputs(" returned", stderr);
+}
+
+void ShowLength(const char* text) {
+  std::fprintf(stderr, "length=%zu", std::strlen(text));
+  std::_Exit(1);
+}
+
+void ShowWideAsUtf8(const char16_t* text) {
+  std::fputs("wide: ", stderr);
+  testing::PrintVisiblyAndExit(NarrowFromWide(String::FromWide(text), code_page::kUtf8).Narrow());
+}
+
+TEST(Fatal, IsNotInProgressBeforeAnyFatalError) { EXPECT_FALSE(FatalInProgress()); }
+
+TEST(FatalDeathTest, WithoutDisplayerTheTextGoesToStandardErrorAndTheExitCodeIs1) {
+  EXPECT_EXIT(Fatal("Error code %d: %s", 7, "broken"), ::testing::ExitedWithCode(1), "^Error code 7: broken\n$");
+  EXPECT_EXIT(FatalWide(u"Gr\u00F6\u00DFe %d", 5), ::testing::ExitedWithCode(1), "^Gr\xC3\xB6\xC3\x9F" "e 5\n$");
+}
+
+TEST(FatalDeathTest, OnlyTheFirstFatalErrorIsShown) {
+  EXPECT_EXIT(
+      {
+        SetFatalDisplayers(&ShowThenFailAgain, nullptr);
+        Fatal("first");
+      },
+      ::testing::ExitedWithCode(1), "^shown: first in_progress=1$");
+}
+
+TEST(FatalDeathTest, TextIsCutToTheFatalBuffer) {
+  const std::string long_text(5000, 'x');
+  EXPECT_EXIT(
+      {
+        SetFatalDisplayers(&ShowLength, nullptr);
+        Fatal("%s", long_text.c_str());
+      },
+      ::testing::ExitedWithCode(1), "^length=4095$");
+}
+
+TEST(FatalDeathTest, WideTextGoesToTheWideDisplayerOrAsAnsiToTheNarrowOne) {
+  EXPECT_EXIT(
+      {
+        SetFatalDisplayers(&testing::PrintVisiblyAndExit, &ShowWideAsUtf8);
+        FatalWide(u"%s\r\n%d", u"Gr\u00F6\u00DFe", 1);
+      },
+      ::testing::ExitedWithCode(1), "^wide: Gr<C3><B6><C3><9F>e<CR><LF>1$");
+  const String ansi = NarrowFromWide(String::FromWide(u"Gr\u00F6\u00DFe"), code_page::kAnsi);
+  EXPECT_EXIT(
+      {
+        testing::ShowFatalTextVisibly();
+        FatalWide(u"%s", u"Gr\u00F6\u00DFe");
+      },
+      ::testing::ExitedWithCode(1), "^" + testing::Visible(ansi.Narrow()) + "$");
+}
+
+}  // namespace
+}  // namespace valdorine
