@@ -15,6 +15,11 @@ set(VALDORINE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-
 # both flavours, so the builder shares them and the host tests and fuzz targets reach them.
 set(VALDORINE_PORTABLE_MODULES
   src/package/command_line.cpp
+  src/package/version_compare.cpp
+  src/paths/os_code.cpp
+  src/paths/path_completion.cpp
+  src/paths/variable_tokens.cpp
+  src/paths/version_parts.cpp
 )
 
 # Portable code: strings and containers, the package format, checksums, ciphers and codecs.
