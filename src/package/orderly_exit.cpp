@@ -3,9 +3,25 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include "ui/wizard_pages.hpp"
+
 namespace valdorine {
+namespace {
+
+// Lets the closed windows handle the messages their closing posted.
+void FinishPendingMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace
 
 void OrderlyExit(int exit_code) {
+  CloseInstallerWindows();
+  FinishPendingMessages();
   OleUninitialize();
   ExitProcess(static_cast<UINT>(exit_code));
 }

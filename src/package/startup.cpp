@@ -5,9 +5,11 @@
 
 #include "core/fatal.hpp"
 #include "core/random.hpp"
-#include "core/win32/unique_handle.hpp"
+#include "core/win32/privileges.hpp"
 #include "package/command_line.hpp"
 #include "package/fatal_display.hpp"
+#include "package/install_script_setup.hpp"
+#include "package/install_sequence.hpp"
 #include "package/installer_process.hpp"
 #include "package/orderly_exit.hpp"
 #include "package/package_startup.hpp"
@@ -26,20 +28,6 @@ void RestrictDllSearchToSystemFolder() {
       reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
   if (set_directories) set_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetDllDirectoryW(L"");  // also drops the current folder from the older search order
-}
-
-// Taking ownership lets the installer replace files whose access list would refuse it.
-void EnableTakeOwnershipPrivilege() {
-  UniqueHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Receive())) {
-    return;
-  }
-  TOKEN_PRIVILEGES privileges{};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (LookupPrivilegeValueW(nullptr, SE_TAKE_OWNERSHIP_NAME, &privileges.Privileges[0].Luid)) {
-    AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
-  }
 }
 
 HICON LoadApplicationIcon(HINSTANCE instance, int width_metric, int height_metric) {
@@ -112,13 +100,15 @@ void RunInstaller(HINSTANCE instance) {
   process.family_name = String::FromWide(u"Valdorine Setup");
   process.family_name_narrow = String::FromNarrow("Valdorine Setup");
   OleInitialize(nullptr);
-  EnableTakeOwnershipPrivilege();
+  // Taking ownership lets the installer replace files whose access list would refuse it.
+  EnablePrivilege(SE_TAKE_OWNERSHIP_NAME);
   RegisterFatalDisplay();
   RecordProcess(instance);
   ParseCommandLine();
   if (Switches().uninstall_request) RunUninstallBranch();
   LoadInstallPackage();
-  OrderlyExit(1);
+  ApplyInstallScript(Script());
+  RunInstallation();
 }
 
 }  // namespace valdorine

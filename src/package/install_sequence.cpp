@@ -1,0 +1,294 @@
+#include "package/install_sequence.hpp"
+
+#include <windows.h>
+// windows.h first: the multimedia and shell headers need its types.
+#include <mmsystem.h>
+#include <shlobj.h>
+
+#include <string_view>
+
+#include "core/win32/file_system.hpp"
+#include "core/win32/system_errors.hpp"
+#include "core/win32/system_folders.hpp"
+#include "core/win32/win_text.hpp"
+#include "diagnostics/failure_summary.hpp"
+#include "diagnostics/install_log.hpp"
+#include "diagnostics/notifications.hpp"
+#include "diagnostics/operations_log.hpp"
+#include "format/default_install_dir.hpp"
+#include "format/language_text.hpp"
+#include "format/script_options.hpp"
+#include "operations/file_installation.hpp"
+#include "package/exit_actions.hpp"
+#include "package/existing_installation.hpp"
+#include "package/install_script_setup.hpp"
+#include "package/installation_folder.hpp"
+#include "package/language_strings.hpp"
+#include "package/orderly_exit.hpp"
+#include "package/package_archive.hpp"
+#include "package/package_failure.hpp"
+#include "package/package_startup.hpp"
+#include "package/restore_point.hpp"
+#include "package/run_state.hpp"
+#include "package/run_switches.hpp"
+#include "package/sequence_exit.hpp"
+#include "package/system_checks.hpp"
+#include "paths/path_variables.hpp"
+#include "ui/message_boxes.hpp"
+#include "ui/wizard_pages.hpp"
+
+namespace valdorine {
+namespace {
+
+bool Automatic() { return Switches().automatic_mode; }
+
+Placeholders ScriptPlaceholders(const InstallScript& script) {
+  return {script.ProductName, script.ProductDescription, SystemName()};
+}
+
+void PrepareRun(const InstallScript& script) {
+  RunState& run = Run();
+  run.options = script.ProductFlags;
+  run.package_flags = Package().view.header.flags;
+  RunPathVariables() = PathVariableSourcesFrom(script);
+  PublishRunState();
+}
+
+void ChooseLanguage(const InstallScript& script) {
+  if (script.Languages.names.Count() <= 1 || Automatic()) return;
+  if (ShowLanguagePage() == PageResult::kCancelled) CancelQuietly();
+}
+
+// Played from the script's memory, which lives to the end of the run; a sound already playing
+// goes on.
+void PlayStartSound(const InstallScript& script) {
+  if (Automatic() || script.StartSound.IsEmpty()) return;
+  PlaySoundW(reinterpret_cast<const wchar_t*>(script.StartSound.Bytes()), nullptr,
+             SND_MEMORY | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP);
+}
+
+void Greet() {
+  const uint32_t word1 = Run().options.word1;
+  const uint32_t word2 = Run().options.word2;
+  const bool shown = (word1 & option1::kGreetingInAutomaticMode) != 0 ||
+                     (!Automatic() && (word2 & option2::kNoGreeting) == 0);
+  if (shown && ShowGreetingPage(LanguageString(65), LanguageString(1)) == PageResult::kCancelled) CancelQuietly();
+}
+
+// A password that cannot be asked for is not passed: the run is cancelled.
+void AskPassword(const InstallScript& script) {
+  if (!script.Password.IsEmpty() && ShowPasswordPage(script.Password) != PageResult::kAccepted) CancelInstallation();
+}
+
+bool IsRichText(const String& text) { return text.Length() >= 5 && std::string_view(text.Narrow(), 5) == "{\\rtf"; }
+
+// The license or readme texts, after the language string that the script puts in front of them.
+void ShowTexts(const Array<String>& texts, int leading_string, PageResult (*show)(const String&),
+               const InstallScript& script) {
+  if (Automatic()) return;
+  auto show_one = [&](const String& text) {
+    if (text.IsEmpty()) return;
+    const String shown = IsRichText(text) ? text : ReplacePlaceholders(text, ScriptPlaceholders(script));
+    if (show(shown) == PageResult::kCancelled) CancelInstallation();
+  };
+  show_one(LanguageString(leading_string));
+  for (int i = 0; i < texts.Count(); ++i) show_one(texts[i]);
+}
+
+String ChooseInstallationFolder(const InstallScript& script, const String& required_product_folder) {
+  if (NamesRegistryFolder(script.DefaultInstallDir)) return InstallDirFromRegistry(script.DefaultInstallDir);
+  const RunState& run = Run();
+  if ((run.options.word1 & option1::kProductRegistration) != 0 && run.existing_installation) {
+    ConfirmExistingInstallation(script);
+    return run.install_dir;
+  }
+  const String& default_folder =
+      NamesMasterFolder(script.DefaultInstallDir) ? required_product_folder : script.DefaultInstallDir;
+  return NewInstallationFolder(default_folder, script);
+}
+
+void ChooseStartMenu(const InstallScript& script) {
+  RunState& run = Run();
+  if (run.existing_installation && !run.existing_start_menu.IsEmpty()) {
+    run.start_menu = run.existing_start_menu;
+  } else {
+    run.start_menu = ReplacePlaceholders(script.ProductStartMenu, ScriptPlaceholders(script));
+    const bool page_skipped_when_portable =
+        run.portable && (run.package_flags & package_flag::kNoStartMenuPageWhenPortable) != 0;
+    if (!Automatic() && (run.options.word2 & option2::kStartMenuPage) != 0 && !page_skipped_when_portable &&
+        ShowStartMenuPage(run.start_menu) == PageResult::kCancelled) {
+      CancelInstallation();
+    }
+  }
+  RunPathVariables().start_menu_chosen = StartMenuChosenFolder(script.ShortcutMode == 1, run.start_menu);
+}
+
+// Lets the progress page show its status for the stage delay while window messages are handled.
+void WaitStage(bool progress_shown, const InstallScript& script) {
+  if (!progress_shown) return;
+  const ULONGLONG end = GetTickCount64() + script.StageDelay;
+  while (GetTickCount64() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+}
+
+void StartRestorePoint(const InstallScript& script) {
+  RunState& run = Run();
+  if ((run.package_flags & package_flag::kRestorePoint) == 0) return;
+  LogText("Creating restore point...");
+  const String version = WideFromNarrow(script.DisplayVersion, code_page::kAnsi);
+  if (BeginRestorePoint(RestorePointDescription(script.ProductName, version))) {
+    LogText("OK\r\n");
+    return;
+  }
+  const DWORD error = GetLastError();
+  LogConcatW(u"FAILED\r\n", SystemErrorText(error).Wide(), u"\r\n\r\n", nullptr);
+  run.package_flags &= ~package_flag::kRestorePoint;
+}
+
+void CommitStartedRestorePoint() {
+  if ((Run().package_flags & package_flag::kRestorePoint) != 0 && !CommitRestorePoint()) {
+    LogText("Failed to commit restore point.\r\n");
+  }
+}
+
+// Creates a folder of the run; a failure goes to the failure summary as "<what> "<path>": <error>".
+void CreateRunFolder(const char16_t* what, const String& folder) {
+  if (CreateFolderTree(folder)) return;
+  const DWORD error = GetLastError();
+  FailureSummary().Append(
+      ConcatWide(what, u" \"", folder.Wide(), u"\": ", SystemErrorText(error).Wide(), u"\r\n", nullptr));
+}
+
+void PrepareFolders(const InstallScript& script) {
+  RunState& run = Run();
+  run.uninstall_dir = JoinPath(run.install_dir, script.UninstallSubdir);
+  run.uninstall_dir_narrow = NarrowPath(run.uninstall_dir);
+  if (!script.UninstallSubdir.IsEmpty()) CreateRunFolder(u"Failed to create uninstall data folder", run.uninstall_dir);
+  if ((run.options.word1 & option1::kProductRegistration) != 0) {
+    run.shared_dir = SharedFolderFor(script, run.install_dir, run.portable);
+    if (!run.shared_dir.IsEmpty()) CreateRunFolder(u"Failed to create shared folder", run.shared_dir);
+  }
+  PublishRunState();
+}
+
+// Reads every entry of the archive, which checks each block and entry, and hands it on.
+void InstallArchive() {
+  PackageArchive archive;
+  OpenInstallArchive(archive);
+  InstallPackage& package = Package();
+  while (archive.HasNextEntry()) {
+    FileEntry entry;
+    RequirePackage(archive.NextEntry(entry), package);
+    InstallFileEntry(entry);
+  }
+  RequirePackage(archive.Finish(), package);
+}
+
+void SendCompletionNotification(const InstallScript& script) {
+  const RunState& run = Run();
+  if (run.upgrade) {
+    SendNotification(script.UpgradeNotifyURL, false);
+  } else if (run.downgrade) {
+    SendNotification(script.DowngradeNotifyURL, false);
+  } else if (run.existing_installation) {
+    SendNotification(script.ReinstallNotifyURL, false);
+  } else {
+    SendNotification(script.InstallNotifyURL, false);
+  }
+}
+
+void AnnounceStartMenuChange(const InstallScript& script) {
+  const String programs = SpecialFolder(script.ShortcutMode == 1 ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+  if (!programs.IsEmpty()) SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHW, WinText(programs), nullptr);
+}
+
+bool RebootWanted() {
+  const RunState& run = Run();
+  if ((run.options.word1 & option1::kRestartAfterInstall) == 0) return false;
+  if (Automatic() && (run.options.word2 & option2::kAskRestartInAutomaticMode) == 0) return true;
+  return AskYesNo(LanguageString(37), LanguageString(20));
+}
+
+void RemoveEmptyRunFolders() {
+  const RunState& run = Run();
+  RemoveFolderIfEmpty(run.shared_dir);
+  RemoveFolderIfEmpty(run.uninstall_dir);
+  RemoveFolderIfEmpty(run.install_dir);
+}
+
+// Up to the folder: checks, existing installation, the wizard's questions.
+void AskAndDecide(const InstallScript& script) {
+  SendNotification(script.StartNotifyURL, false);
+  ChooseLanguage(script);
+  CheckBitness(script);
+  CheckExcludedSystems(script);
+  const String required_product_folder = CheckRequiredProduct(script);
+  CheckSingleInstance();
+  DetectExistingInstallation(script);
+  PublishRunState();
+  PlayStartSound(script);
+  Greet();
+  AskPassword(script);
+  ShowTexts(script.LicenseTexts, 63, ShowLicensePage, script);
+  ShowTexts(script.ReadmeTexts, 64, ShowReadmePage, script);
+  StoreInstallationFolder(ChooseInstallationFolder(script, required_product_folder));
+  ChooseStartMenu(script);
+}
+
+// From the progress page to the written install log.
+void Install(const InstallScript& script) {
+  RunState& run = Run();
+  const bool progress_shown = ShowProgressPage() == PageResult::kAccepted;
+  SendNotification(script.BeginNotifyURL, false);
+  RunInstallLogSettings() = InstallLogSettingsFrom(script);
+  OpenOperationsLog();
+  if (!IsUserAnAdmin()) LogText("Warning: the installer does not have admin rights.\r\n\r\n");
+  StartRestorePoint(script);
+  PrepareFolders(script);
+  if (!run.size_estimated) {
+    run.size_estimate = EstimateInstallSize(run.install_dir, script);
+    run.size_estimated = true;
+  }
+  if (run.portable && (run.options.word2 & option2::kNoRegistrationWhenPortable) != 0) {
+    run.options.word1 &= ~option1::kProductRegistration;
+  }
+  InstallArchive();
+  WaitStage(progress_shown, script);
+  SendCompletionNotification(script);
+  AnnounceStartMenuChange(script);
+  CommitStartedRestorePoint();
+  WaitStage(progress_shown, script);
+  CloseProgressPage();
+  if (!Switches().run_after_command.IsEmpty()) LogFormatW(u"Launch on exit: %s\r\n", Switches().run_after_command.Wide());
+  WriteInstallLog(FailureSummary(), run.existing_installation, !Automatic());
+}
+
+void Finish(const InstallScript& script) {
+  Run().reboot_wanted = RebootWanted();
+  RemoveEmptyRunFolders();
+  RestoreFileSystemRedirection();
+  if (Run().reboot_wanted) {
+    RestartWindows();
+  } else {
+    RunExitActions(script, !FailureSummary().IsEmpty());
+  }
+}
+
+}  // namespace
+
+void RunInstallation() {
+  const InstallScript& script = Script();
+  PrepareRun(script);
+  AskAndDecide(script);
+  Install(script);
+  Finish(script);
+  OrderlyExit(1);
+}
+
+}  // namespace valdorine
