@@ -4,17 +4,47 @@
 
 namespace valdorine {
 namespace {
-Array<String>& Table() {
-  static Array<String> table;
-  return table;
+
+struct LanguageState {
+  const LanguageTable* table = nullptr;
+  Placeholders values;
+  int current = 0;
+};
+
+LanguageState& State() {
+  static LanguageState state;
+  return state;
 }
+
 }  // namespace
 
-String LanguageString(int number) {
-  const Array<String>& table = Table();
-  return number >= 0 && number < table.Count() ? table[number] : String();
+void UseLanguageTable(const LanguageTable& table, Placeholders values) {
+  LanguageState& state = State();
+  state.table = &table;
+  state.values = std::move(values);
+  state.current = DefaultLanguage(table);
 }
 
-void SetLanguageStrings(Array<String> strings) { Table() = std::move(strings); }
+void SetLanguageStrings(Array<String> strings) {
+  static LanguageTable table;
+  table = LanguageTable();
+  table.names.Append(String::FromWide(u"English"));
+  table.string_count = strings.Count();
+  table.texts = std::move(strings);
+  UseLanguageTable(table, {});
+}
+
+String LanguageString(int number) {
+  const LanguageState& state = State();
+  if (state.table == nullptr) return String();
+  return LookUpLanguageString(*state.table, state.current, number, state.values);
+}
+
+void SetLanguage(int language) {
+  LanguageState& state = State();
+  if (state.table != nullptr && language >= 0 && language < state.table->names.Count()) state.current = language;
+}
+
+int CurrentLanguage() { return State().current; }
 
 }  // namespace valdorine

@@ -1,35 +1,60 @@
 #include "package/package_startup.hpp"
 
-#include <windows.h>
+#include <vector>
 
-#include <cstring>
-
-#include "core/fatal.hpp"
+#include "format/package_contents.hpp"
+#include "package/install_script_setup.hpp"
 #include "package/installer_process.hpp"
+#include "package/package_failure.hpp"
+#include "package/self_check.hpp"
 
 namespace valdorine {
 namespace {
 
-bool ImageHasSetupSection(HINSTANCE instance) {
-  auto base = reinterpret_cast<const BYTE*>(instance);
-  auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
-  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
-    if (std::memcmp(section->Name, ".setup\0", 7) == 0) return true;
-  }
-  return false;
+InstallScript& MutableScript() {
+  static InstallScript script;
+  return script;
+}
+
+// The decompressed install script, kept until exit.
+std::vector<uint8_t>& UnpackedScript() {
+  static std::vector<uint8_t> script;
+  return script;
 }
 
 }  // namespace
 
+InstallPackage& Package() {
+  static InstallPackage package;
+  return package;
+}
+
+const InstallScript& Script() { return MutableScript(); }
+
+PackageSettings ScriptPackageSettings(const InstallScript& script) {
+  return {(script.ProductFlags.word1 & kScriptFlagCompressedArchive) != 0, script.ArchiveInFile != 0,
+          script.Display.IntegrityMode};
+}
+
 void LoadInstallPackage() {
-  if (!ImageHasSetupSection(Process().instance)) {
-    Fatal("This program performs installations and uninstallations.\r\n"
-          "There is no installation data present.\r\n"
-          "No uninstallation parameters were specified.\r\n\r\n"
-          "You should not delete this program or execute it directly.");
-  }
+  InstallPackage& package = Package();
+  RequirePackage(OpenPackage(Process().instance, Process().module_path, package), package);
+  std::vector<uint8_t>& unpacked = UnpackedScript();
+  RequirePackage(UnpackScript(package.view, unpacked), package);
+
+  ScriptReadEnvironment environment = InstallerReadEnvironment();
+  environment.after_appearance = [&](const InstallScript&) {
+    return ErrorCode(CheckScriptChecksum(unpacked, package.view.header.script_key));
+  };
+  const int script_error = ReadScript(unpacked, MutableScript(), environment);
+  RequirePackage(static_cast<PackageError>(script_error), package);
+
+  RequirePackage(RunSelfCheck(package, ScriptPackageSettings(Script())), package);
+}
+
+void OpenInstallArchive(PackageArchive& archive) {
+  InstallPackage& package = Package();
+  RequirePackage(archive.Open(package, ScriptPackageSettings(Script())), package);
 }
 
 }  // namespace valdorine

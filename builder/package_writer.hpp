@@ -1,0 +1,33 @@
+// Builds a setup executable: the stub with a `.setup` section holding the package header, the
+// install script (scrambled, or encrypted with the author's key) and the archive of the input
+// files (compressed in parallel, optionally encrypted), inside the section or after it, with every
+// checksum filled in. Any failure throws BuildError and leaves no output behind.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "format/package_layout.hpp"
+#include "input_files.hpp"
+
+namespace valdorine::builder {
+
+struct BuildOptions {
+  std::filesystem::path stub;
+  std::filesystem::path output;
+  std::vector<InputFile> files;
+  std::vector<uint8_t> script;  // the install script, uncompressed
+  std::optional<std::array<uint8_t, kCipherKeyLength>> cipher_key;
+  bool archive_in_file = false;  // must match the script's setting
+  uint32_t package_flags = 0;    // the encryption bit is set from cipher_key
+  uint32_t preset = 5;
+  size_t block_size = 8 << 20;
+  unsigned threads = 1;
+};
+
+void BuildSetup(const BuildOptions& options);
+
+}  // namespace valdorine::builder

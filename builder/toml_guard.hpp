@@ -1,0 +1,20 @@
+// A check that runs before the TOML parser: a character beyond ASCII outside strings and comments
+// is never valid TOML, and toml++ 3.3 mishandles some of them (its whitespace test for certain
+// code points reaches a branch marked unreachable), so such text is refused before it is parsed.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace valdorine::builder {
+
+struct TextPosition {
+  size_t line;    // from 1
+  size_t column;  // from 1, in bytes
+};
+
+// The first byte above 0x7F outside strings and comments, if any.
+std::optional<TextPosition> NonAsciiOutsideStrings(std::string_view text);
+
+}  // namespace valdorine::builder

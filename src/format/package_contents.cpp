@@ -1,0 +1,77 @@
+#include "format/package_contents.hpp"
+
+#include "core/string.hpp"
+#include "format/script_cipher.hpp"
+#include "format/xz_codec.hpp"
+
+namespace valdorine {
+
+bool PackScript(std::span<const uint8_t> script, uint32_t script_key, uint32_t preset, const Blowfish* cipher,
+                std::vector<uint8_t>& stored) {
+  if (!Encode(script, preset, stored)) return false;
+  if (cipher) {
+    stored = Seal(stored, *cipher);
+  } else {
+    Scramble(stored, script_key);
+  }
+  return true;
+}
+
+PackageError UnpackScript(const PackageView& package, std::vector<uint8_t>& script) {
+  script.assign(package.script.begin(), package.script.end());
+  if (auto cipher = PackageCipher(package.header)) {
+    Open(script, *cipher);  // a failure leaves the script empty, which then fails to decode
+  } else {
+    Scramble(script, package.header.script_key);
+  }
+  return Decode(script) ? PackageError::kNone : PackageError::kScriptDecompression;
+}
+
+PackageError CheckScriptChecksum(std::span<const uint8_t> script, uint32_t script_key) {
+  return PackageChecksum(script.data(), static_cast<int64_t>(script.size())) == script_key
+             ? PackageError::kNone
+             : PackageError::kScriptChecksum;
+}
+
+PackageError ArchiveInSection(std::span<const uint8_t> section, const PackageView& package,
+                              std::span<const uint8_t>& archive) {
+  const int64_t length = package.header.archive_length;
+  if (int64_t{package.header.package_length} - package.archive_offset != length ||
+      package.archive_offset + static_cast<uint64_t>(length) > section.size()) {
+    return PackageError::kArchiveLengthMismatch;
+  }
+  archive = section.subspan(package.archive_offset, static_cast<size_t>(length));
+  return PackageError::kNone;
+}
+
+uint64_t ArchiveFileOffset(const SetupSection& section, const PackageView& package) {
+  return uint64_t{section.file_offset} + package.archive_offset;
+}
+
+PackageError CheckArchiveInFile(uint64_t file_size, const SetupSection& section, const PackageView& package) {
+  const uint64_t start = ArchiveFileOffset(section, package);
+  if (start > file_size || file_size - start != static_cast<uint64_t>(package.header.archive_length)) {
+    return PackageError::kArchiveLengthMismatch;
+  }
+  return PackageError::kNone;
+}
+
+uint32_t StubChecksum(std::span<const uint8_t> before_section, uint32_t pe_offset) {
+  const uint64_t start = uint64_t{pe_offset} + kStubChecksumStart;
+  if (start >= before_section.size()) return PackageChecksum(nullptr, 0);
+  const auto covered = before_section.subspan(static_cast<size_t>(start));
+  return PackageChecksum(covered.data(), static_cast<int64_t>(covered.size()));
+}
+
+PackageError CheckStubChecksum(std::span<const uint8_t> before_section, const SetupSection& section,
+                               uint32_t expected) {
+  return StubChecksum(before_section, section.pe_offset) == expected ? PackageError::kNone
+                                                                      : PackageError::kStubChecksum;
+}
+
+std::optional<Blowfish> PackageCipher(const PackageHeader& header) {
+  if (!header.Encrypted()) return std::nullopt;
+  return Blowfish(header.cipher_key);
+}
+
+}  // namespace valdorine

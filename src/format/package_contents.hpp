@@ -1,0 +1,48 @@
+// The steps from a read header to the usable contents, shared by the installer and the tests: the
+// script unpacked, its checksum, where the archive lies, and the stub checksum of integrity mode 1.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "format/archive_reader.hpp"
+#include "format/blowfish.hpp"
+#include "format/package_header.hpp"
+#include "format/pe_image.hpp"
+
+namespace valdorine {
+
+// The stored form of an install script: xz-compressed at `preset`, then encrypted with `cipher`
+// or, without one, scrambled with `script_key`. False when the encoder fails.
+bool PackScript(std::span<const uint8_t> script, uint32_t script_key, uint32_t preset, const Blowfish* cipher,
+                std::vector<uint8_t>& stored);
+
+// Unscrambles (key XOR) or decrypts (Blowfish, flag 0x1000) a copy of the stored script and
+// decompresses it; a script that does not decrypt or decompress fails with 47.
+PackageError UnpackScript(const PackageView& package, std::vector<uint8_t>& script);
+
+// The package checksum of the decompressed script must equal the script key (25).
+PackageError CheckScriptChecksum(std::span<const uint8_t> script, uint32_t script_key);
+
+// The archive inside the section: package length - archive offset must equal the archive length,
+// and the archive must lie inside the mapped section (46).
+PackageError ArchiveInSection(std::span<const uint8_t> section, const PackageView& package,
+                              std::span<const uint8_t>& archive);
+
+// The archive after the section: the bytes from section offset + archive offset to the end of
+// the file must number exactly the archive length (46).
+PackageError CheckArchiveInFile(uint64_t file_size, const SetupSection& section, const PackageView& package);
+uint64_t ArchiveFileOffset(const SetupSection& section, const PackageView& package);
+
+// Integrity mode 1: the package checksum of the file before the section, from the PE header + 92
+// on, must equal the header's stub checksum (40).
+uint32_t StubChecksum(std::span<const uint8_t> before_section, uint32_t pe_offset);
+PackageError CheckStubChecksum(std::span<const uint8_t> before_section, const SetupSection& section,
+                               uint32_t expected);
+
+// The cipher of an encrypted package, keyed from its header.
+std::optional<Blowfish> PackageCipher(const PackageHeader& header);
+
+}  // namespace valdorine

@@ -1,0 +1,242 @@
+"""The install package container under Wine: packages written by valdorine-build, checked with
+pefile as an independent reader, then run by the real installer. Every damage to a package ends
+the run with its message (read through the dialog driver) and exit code 1."""
+
+from __future__ import annotations
+
+import shutil
+import struct
+import subprocess
+from dataclasses import dataclass
+from pathlib import Path
+from typing import Callable
+
+import pefile
+import pytest
+
+CORRUPT = "This installation program is corrupt."
+NO_PACKAGE = "There is no installation data present."
+SETUP_WINDOWS_PATH = r"C:\downloads\setup.exe"
+
+# Offsets of header fields from the start of the section.
+MAGIC, VERSION, SCRIPT_LENGTH, SCRIPT_KEY, PACKAGE_LENGTH, ENTRY_COUNT, ARCHIVE_LENGTH, FIRST_SIZE = (
+    0, 4, 15, 19, 27, 31, 35, 43)
+ENTRY_COUNT_BUILT = 2
+
+
+@dataclass(frozen=True)
+class Packages:
+    folder: Path
+    builder: Path
+
+    def build(self, name: str, *options: str) -> Path:
+        output = self.folder / f"{name}.exe"
+        if not output.exists():
+            subprocess.run([str(self.builder), "build", "--stub", str(self.stub), "--out", str(output),
+                            "--block-size", "4096", *options, str(self.folder / "readme.txt"),
+                            str(self.folder / "data.bin")], check=True)
+        return output
+
+    @property
+    def stub(self) -> Path:
+        return self.folder / "stub.exe"
+
+    def signed(self, source: Path, name: str) -> Path:
+        output = self.folder / f"{name}.exe"
+        subprocess.run(["osslsigncode", "sign", "-certs", str(self.folder / "cert.pem"),
+                        "-key", str(self.folder / "key.pem"), "-in", str(source), "-out", str(output)],
+                       check=True, stdout=subprocess.DEVNULL)
+        return output
+
+
+@pytest.fixture(scope="module")
+def packages(build, tmp_path_factory) -> Packages:
+    if not build.builder.is_file():
+        pytest.fail(f"{build.builder} is missing: build first (make build)")
+    folder = tmp_path_factory.mktemp("packages")
+    shutil.copyfile(build.installer, folder / "stub.exe")
+    (folder / "readme.txt").write_text("Read me.\n" * 500)
+    (folder / "data.bin").write_bytes(bytes((i * 7919) % 251 for i in range(20000)))
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", "/CN=Valdorine Test Signer", "-keyout", str(folder / "key.pem"),
+                    "-out", str(folder / "cert.pem")], check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    return Packages(folder, build.builder)
+
+
+def setup_section(path: Path) -> pefile.SectionStructure:
+    image = pefile.PE(str(path), fast_load=True)
+    return next(s for s in image.sections if s.Name.rstrip(b"\0") == b".setup")
+
+
+def damaged(source: Path, target: Path, change: Callable[[bytearray, pefile.SectionStructure], None]) -> Path:
+    data = bytearray(source.read_bytes())
+    change(data, setup_section(source))
+    target.write_bytes(data)
+    return target
+
+
+def put_u32(offset: int, value: int) -> Callable[[bytearray, pefile.SectionStructure], None]:
+    def change(data: bytearray, section: pefile.SectionStructure) -> None:
+        data[section.PointerToRawData + offset:section.PointerToRawData + offset + 4] = struct.pack("<I", value)
+    return change
+
+
+def flip(offset: int) -> Callable[[bytearray, pefile.SectionStructure], None]:
+    def change(data: bytearray, section: pefile.SectionStructure) -> None:
+        data[section.PointerToRawData + offset] ^= 0x01
+    return change
+
+
+def header_padding(data: bytearray, section: pefile.SectionStructure) -> None:
+    """A byte of the header padding after the section table: the loader ignores it, the stub
+    checksum covers it."""
+    data[section.get_file_offset() + 40 + 8] ^= 0x01
+
+
+def run_setup(wine, setup: Path, *args: str) -> tuple[int, list[str]]:
+    """Runs the setup; returns its exit code and the texts of the window it showed, if any."""
+    program = wine.put_file(setup, SETUP_WINDOWS_PATH)
+    process = wine.start(program, *args)
+    window = wine.read_window("setup.exe", timeout=8, press_text="OK")
+    code = wine.wait(process)
+    return code, window.texts if window else []
+
+
+# --- The builder's output, read by pefile ---------------------------------------------------------
+
+def expect_valid_image(path: Path) -> pefile.PE:
+    image = pefile.PE(str(path))
+    header = image.OPTIONAL_HEADER
+    assert not [w for w in image.get_warnings() if "uspicious" in w or "invalid" in w.lower()], image.get_warnings()
+    end_of_image = 0
+    for section in image.sections:
+        assert section.PointerToRawData % header.FileAlignment == 0
+        assert section.SizeOfRawData % header.FileAlignment == 0
+        assert section.VirtualAddress % header.SectionAlignment == 0
+        assert section.PointerToRawData + section.SizeOfRawData <= len(image.__data__)
+        end_of_image = max(end_of_image, section.VirtualAddress + max(section.Misc_VirtualSize, section.SizeOfRawData))
+    aligned = -(-end_of_image // header.SectionAlignment) * header.SectionAlignment
+    assert header.SizeOfImage == aligned
+    assert image.FILE_HEADER.NumberOfSections == len(image.sections)
+    assert (image.sections[-1].get_file_offset() + 40) <= header.SizeOfHeaders
+    assert header.CheckSum in (0, image.generate_checksum())
+    return image
+
+
+@pytest.mark.parametrize("options", [(), ("--archive-in-file",), ("--encrypt", "0123456789abcdef")],
+                         ids=["archive-in-section", "archive-in-file", "encrypted"])
+def test_output_is_a_valid_image_with_the_package_where_the_header_says(packages, options):
+    setup = packages.build("layout-" + "-".join(o.strip("-") for o in options), *options)
+    image = expect_valid_image(setup)
+    stub = pefile.PE(str(packages.stub), fast_load=True)
+    assert [s.Name for s in image.sections[:-1]] == [s.Name for s in stub.sections]
+    section = setup_section(setup)
+    data = setup.read_bytes()
+    start = section.PointerToRawData
+    assert struct.unpack_from("<I", data, start)[0] == 0xA4F23DE5
+    assert data[start + VERSION:start + VERSION + 7] == b"42.1.2\0"
+    script_length, = struct.unpack_from("<I", data, start + SCRIPT_LENGTH)
+    package_length, entry_count, archive_length = struct.unpack_from("<iii", data, start + PACKAGE_LENGTH)
+    key_length = 8 if "--encrypt" in options else 0
+    archive_offset = FIRST_SIZE + 4 * entry_count + key_length + script_length
+    assert entry_count == ENTRY_COUNT_BUILT
+    assert package_length == archive_offset + archive_length
+    if "--archive-in-file" in options:
+        assert len(data) == start + archive_offset + archive_length  # the archive ends the file
+    else:
+        assert archive_offset + archive_length <= section.SizeOfRawData
+    assert subprocess.run([str(packages.builder), "inspect", str(setup), "--entries"],
+                          stdout=subprocess.DEVNULL).returncode == 0
+
+
+def test_uninstaller_image_is_the_stub_again_and_runs(packages, wine):
+    setup = packages.build("uninstaller", "--package-flags", "0x20", "--archive-in-file")
+    image_path = packages.folder / "uninstaller.exe"
+    subprocess.run([str(packages.builder), "inspect", str(setup), "--uninstaller-image", str(image_path)],
+                   check=True, stdout=subprocess.DEVNULL)
+    image = expect_valid_image(image_path)
+    stub = packages.stub.read_bytes()
+    checksum_field = image.OPTIONAL_HEADER.get_file_offset() + 64
+    assert image_path.read_bytes()[:checksum_field] + image_path.read_bytes()[checksum_field + 4:] == \
+        stub[:checksum_field] + stub[checksum_field + 4:]
+    code, texts = run_setup(wine, image_path)
+    assert code == 1
+    assert any(NO_PACKAGE in t for t in texts), texts
+
+
+# --- Well-formed packages run; each damage raises its error ---------------------------------------
+
+@pytest.mark.parametrize("options", [
+    ("--integrity", "1", "--package-flags", "0x20"),
+    ("--integrity", "1", "--archive-in-file", "--encrypt", "0011223344556677"),
+], ids=["in-section-stub-checksum", "in-file-encrypted"])
+def test_well_formed_package_opens_without_a_message(packages, wine, options):
+    setup = packages.build("good-" + "-".join(o.strip("-") for o in options), *options)
+    code, texts = run_setup(wine, setup)
+    assert (code, texts) == (1, [])  # the run ends after the package checks, with no message
+
+
+def _rows():
+    """(id, package options, damage, expected text)"""
+    plain = ("--integrity", "1", "--package-flags", "0x20")
+    encrypted = ("--encrypt", "0011223344556677")
+    return [
+        ("magic", plain, flip(MAGIC), "Error code: 20"),
+        ("version", plain, lambda d, s: d.__setitem__(s.PointerToRawData + VERSION + 5, ord("3")),
+         "does not match the version of Valdorine Setup (42.1.3)"),
+        ("script-length-zero", plain, put_u32(SCRIPT_LENGTH, 0), "Error code: 22"),
+        ("script-length-too-large", plain, put_u32(SCRIPT_LENGTH, 0x3200000), "Error code: 22"),
+        ("package-length", plain, put_u32(PACKAGE_LENGTH, 0xFFFFFFFF), "Error code: 45"),
+        ("entry-count", plain, put_u32(ENTRY_COUNT, 0x80000000), "Error code: 27"),
+        ("archive-length", plain, put_u32(ARCHIVE_LENGTH, 0xFFFFFFFF), "Error code: 29"),
+        ("entry-size", plain, put_u32(FIRST_SIZE, 0x40000001), "Error code: 28"),
+        ("script-bytes", plain, flip(FIRST_SIZE + 4 * ENTRY_COUNT_BUILT + 30), "Error code: 47"),
+        ("script-checksum", encrypted, put_u32(SCRIPT_KEY, 0x12345678), "Error code: 25"),
+        ("stub-checksum", plain, header_padding, "Error code: 40"),
+    ]
+
+
+@pytest.mark.parametrize("name,options,change,expected", _rows(), ids=[r[0] for r in _rows()])
+def test_damaged_package_ends_with_its_message(packages, wine, name, options, change, expected):
+    setup = packages.build("base-" + "-".join(o.strip("-") for o in options), *options)
+    broken = damaged(setup, packages.folder / f"damaged-{name}.exe", change)
+    code, texts = run_setup(wine, broken)
+    assert code == 1
+    assert any(expected in t for t in texts), texts
+    if expected.startswith("Error code"):
+        assert any(t.startswith(CORRUPT) for t in texts), texts
+
+
+def test_stub_without_package_says_so(packages, wine):
+    code, texts = run_setup(wine, packages.stub)
+    assert code == 1
+    assert any(NO_PACKAGE in t for t in texts), texts
+
+
+def test_silent_mode_fails_without_a_window(packages, wine):
+    broken = damaged(packages.build("silent", "--integrity", "1"), packages.folder / "silent-broken.exe", flip(MAGIC))
+    assert run_setup(wine, broken, "/silent") == (1, [])
+
+
+# --- Integrity mode 2: the Authenticode signature -------------------------------------------------
+
+def test_unsigned_file_fails_the_signature_check_with_1001(packages, wine):
+    code, texts = run_setup(wine, packages.build("mode2", "--integrity", "2"))
+    assert code == 1
+    assert any("Error code: 1001" in t and "System error, code " in t for t in texts), texts
+
+
+def test_signed_file_passes_the_signature_check(packages, wine):
+    # Wine accepts a self-signed certificate where Windows would report an untrusted root
+    # (outcome 3); the outcome seen here is 0, trusted.
+    signed = packages.signed(packages.build("mode2", "--integrity", "2"), "mode2-signed")
+    assert run_setup(wine, signed) == (1, [])
+
+
+def test_tampered_signed_file_fails_the_signature_check(packages, wine):
+    signed = packages.signed(packages.build("mode2", "--integrity", "2"), "mode2-signed-tampered-source")
+    tampered = damaged(signed, packages.folder / "mode2-tampered.exe", header_padding)
+    code, texts = run_setup(wine, tampered)
+    assert code == 1
+    assert any("Error code: 100" in t for t in texts), texts

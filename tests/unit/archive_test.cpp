@@ -1,0 +1,164 @@
+// Reading the archive: round trips through the writer, and each error the reader can raise.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "format/archive_reader.hpp"
+#include "format/byte_writer.hpp"
+#include "support/test_package.hpp"
+
+namespace valdorine {
+namespace {
+
+using testing::EntrySizes;
+using testing::JoinBlocks;
+using testing::MakeEntry;
+using testing::SplitBlocks;
+using testing::TestEntry;
+using testing::WriteTestArchive;
+
+std::vector<TestEntry> SampleEntries() {
+  return {MakeEntry("readme.txt", 300), MakeEntry("empty.dat", 0), MakeEntry("app\\tool.exe", 5000, 1, 0x1),
+          MakeEntry("setup.msi", 70, kEntryKindMsiPackage), MakeEntry("last.bin", 1)};
+}
+
+// Reads every entry, keeping a copy of each entry's data (its view lives only until the next).
+PackageError ReadAll(std::span<const uint8_t> archive, const ArchiveSettings& settings,
+                     std::vector<TestEntry>* read = nullptr) {
+  ArchiveReader reader(archive, settings);
+  while (reader.HasNextEntry()) {
+    FileEntry entry;
+    const PackageError error = reader.NextEntry(entry);
+    if (error != PackageError::kNone) return error;
+    if (read) read->push_back({entry, std::vector<uint8_t>(entry.data.begin(), entry.data.end())});
+  }
+  return reader.Finish();
+}
+
+TEST(Archive, RoundTripsWithRecordsSplitAcrossBlocks) {
+  const Blowfish cipher(std::span<const uint8_t>(testing::kTestKey));
+  struct Setup {
+    size_t block_size;
+    BlockPacking packing;
+  };
+  for (const Setup& setup : {Setup{16, {true, 0, nullptr}}, Setup{1 << 20, {true, 1, &cipher}},
+                             Setup{100, {false, 0, &cipher}}, Setup{7, {false, 0, nullptr}}}) {
+    std::vector<TestEntry> entries = SampleEntries();
+    const std::vector<uint8_t> archive = WriteTestArchive(entries, setup.block_size, setup.packing);
+    const std::vector<int32_t> sizes = EntrySizes(entries);
+    std::vector<TestEntry> read;
+    ASSERT_EQ(ReadAll(archive, {setup.packing.compress, setup.packing.cipher, sizes}, &read), PackageError::kNone)
+        << "block size " << setup.block_size;
+    ASSERT_EQ(read.size(), entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const FileEntry& expected = entries[i].entry;
+      const FileEntry& got = read[i].entry;
+      EXPECT_EQ(got.name, expected.name);
+      EXPECT_EQ(got.kind, expected.kind);
+      EXPECT_EQ(got.flags, expected.flags);
+      EXPECT_EQ(got.date.second, expected.date.second);
+      EXPECT_EQ(got.extra_text, expected.extra_text);
+      EXPECT_EQ(got.shortcut_icon, expected.shortcut_icon);
+      EXPECT_EQ(got.arguments, expected.arguments);
+      EXPECT_EQ(got.destination, expected.destination);
+      EXPECT_EQ(got.component_text, expected.component_text);
+      EXPECT_EQ(got.ui_level, expected.ui_level);
+      EXPECT_EQ(read[i].data, entries[i].data) << expected.name;
+    }
+  }
+}
+
+TEST(Archive, EmptyArchiveHasNoEntriesAndNothingLeft) {
+  EXPECT_EQ(ReadAll({}, {true, nullptr, {}}), PackageError::kNone);
+}
+
+TEST(Archive, PullsABlockOnlyWhenTheNextRecordIsIncomplete) {
+  // The second entry's block is damaged: the first entry reads, and the damage shows only when
+  // the second entry is asked for.
+  std::vector<TestEntry> first = {MakeEntry("one", 100)};
+  auto blocks = SplitBlocks(WriteTestArchive(first, 1 << 20, {true, 6, nullptr}));
+  blocks.push_back({1, 2, 3});  // not xz
+  const std::vector<uint8_t> damaged = JoinBlocks(blocks);
+  const std::vector<int32_t> sizes = {100, 100};
+  ArchiveReader reader(damaged, {true, nullptr, sizes});
+  FileEntry entry;
+  EXPECT_EQ(reader.NextEntry(entry), PackageError::kNone);
+  EXPECT_EQ(reader.NextEntry(entry), PackageError::kBlockDecode);
+}
+
+TEST(Archive, EachDamageRaisesItsCode) {
+  std::vector<TestEntry> entries = {MakeEntry("a.txt", 40), MakeEntry("b.txt", 40)};
+  const std::vector<uint8_t> archive = WriteTestArchive(entries, 32, {false, 0, nullptr});
+  const std::vector<int32_t> sizes = EntrySizes(entries);
+  const std::vector<uint8_t> single_block = WriteTestArchive(entries, 1 << 20, {false, 0, nullptr});
+  // A byte of the first entry's data in the record stream, as block and offset.
+  const size_t data_byte = 4 + EncodeEntryFields(entries[0].entry).size() + 5;
+  using Blocks = std::vector<std::vector<uint8_t>>;
+  auto reframed = [&](std::function<void(Blocks&)> change) {
+    Blocks blocks = SplitBlocks(archive);
+    change(blocks);
+    return JoinBlocks(blocks);
+  };
+  auto with_entry = [](TestEntry entry) {
+    std::vector<TestEntry> one = {std::move(entry)};
+    return WriteTestArchive(one, 1 << 20, {false, 0, nullptr});
+  };
+  auto header_u32 = [&](size_t at, uint32_t value) {
+    std::vector<uint8_t> bytes = archive;
+    StoreU32(std::span(bytes).subspan(at), value);
+    return bytes;
+  };
+  TestEntry nameless = MakeEntry("", 4), kind_two = MakeEntry("k", 4, 2), kind_thirteen = MakeEntry("k", 4, 13);
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> archive;
+    std::vector<int32_t> sizes;
+    PackageError expected;
+  };
+  const std::vector<int32_t> four = {4};
+  const Case cases[] = {
+      {"block length 0", header_u32(0, 0), sizes, PackageError::kBlockLength},
+      {"block length 0x80000000", header_u32(0, 0x80000000), sizes, PackageError::kBlockBeyondArchive},
+      {"block beyond the archive", header_u32(0, 0x7FFFFFFF), sizes, PackageError::kBlockBeyondArchive},
+      {"block checksum", header_u32(4, 0), sizes, PackageError::kBlockChecksum},
+      {"missing last block", reframed([](Blocks& b) { b.pop_back(); }), sizes, PackageError::kBlockBeyondArchive},
+      {"data changed", reframed([&](Blocks& b) { b[data_byte / 32][data_byte % 32] ^= 1; }), sizes, PackageError::kEntryDataChecksum},
+      {"entry longer than its record", archive, {41, 40}, PackageError::kEntryDataChecksum},
+      {"entry shorter than its record", archive, {39, 40}, PackageError::kEntryDataChecksum},
+      {"entry size negative", archive, {-1, 40}, PackageError::kEntryDataSizeNegative},
+      {"entry size above 1 GiB", archive, {0x40000001, 40}, PackageError::kEntryDataSizeTooLarge},
+      {"no name", with_entry(nameless), four, PackageError::kEntryWithoutName},
+      {"kind 2", with_entry(kind_two), four, PackageError::kEntryKind},
+      {"kind 13", with_entry(kind_thirteen), four, PackageError::kEntryKind},
+      {"a block after the last entry", reframed([](Blocks& b) { b.push_back({1}); }), sizes,
+       PackageError::kArchiveBytesLeft},
+      {"a record after the last entry", single_block, {40}, PackageError::kQueuedBytesLeft},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadAll(c.archive, {false, nullptr, c.sizes}), c.expected) << c.what;
+  }
+}
+
+TEST(Archive, UndecodableBlocksRaise60) {
+  const Blowfish cipher(std::span<const uint8_t>(testing::kTestKey));
+  std::vector<TestEntry> entries = {MakeEntry("a.txt", 40)};
+  const std::vector<int32_t> sizes = EntrySizes(entries);
+  const std::vector<uint8_t> compressed = WriteTestArchive(entries, 1 << 20, {true, 6, nullptr});
+  const std::vector<uint8_t> encrypted = WriteTestArchive(entries, 1 << 20, {false, 0, &cipher});
+  EXPECT_EQ(ReadAll(compressed, {true, &cipher, sizes}), PackageError::kBlockDecode);  // not encrypted
+  EXPECT_EQ(ReadAll(JoinBlocks({{1, 2, 3, 4, 5}}), {true, nullptr, sizes}), PackageError::kBlockDecode);
+  EXPECT_EQ(ReadAll(JoinBlocks({{1, 2, 3, 4, 5}}), {false, &cipher, sizes}), PackageError::kBlockDecode);
+  EXPECT_EQ(ReadAll(encrypted, {false, &cipher, sizes}), PackageError::kNone);
+}
+
+TEST(Archive, ChecksumOfTheWholeArchive) {
+  std::vector<TestEntry> entries = {MakeEntry("a.txt", 40)};
+  std::vector<uint8_t> archive = WriteTestArchive(entries, 1 << 20, {true, 6, nullptr});
+  const uint32_t checksum = PackageChecksum(archive.data(), static_cast<int64_t>(archive.size()));
+  EXPECT_EQ(CheckArchiveChecksum(archive, checksum), PackageError::kNone);
+  archive.back() ^= 1;
+  EXPECT_EQ(CheckArchiveChecksum(archive, checksum), PackageError::kArchiveChecksum);
+}
+
+}  // namespace
+}  // namespace valdorine

@@ -1,0 +1,116 @@
+// Reading the package header from a section: the round trip, and each field's check.
+#include <gtest/gtest.h>
+
+#include "format/byte_writer.hpp"
+#include "format/package_contents.hpp"
+#include "format/package_header.hpp"
+#include "support/test_package.hpp"
+
+namespace valdorine {
+namespace {
+
+using testing::MakeEntry;
+using testing::MakeTestSection;
+using testing::TestEntry;
+
+// Offsets of the fixed fields in a header.
+constexpr size_t kVersionAt = 4, kScriptLengthAt = 15, kPackageLengthAt = 27, kEntryCountAt = 31,
+                 kArchiveLengthAt = 35, kFirstSizeAt = 43;
+
+void Put(std::vector<uint8_t>& bytes, size_t at, uint32_t value) { StoreU32(std::span(bytes).subspan(at), value); }
+
+TEST(PackageHeader, RoundTripsAndUnpacksTheScript) {
+  for (bool encrypted : {false, true}) {
+    std::vector<TestEntry> entries = {MakeEntry("a.txt", 10), MakeEntry("b.bin", 0)};
+    const auto section = MakeTestSection(entries, encrypted);
+    PackageView view;
+    ASSERT_EQ(ReadPackageHeader(section.bytes, view), PackageError::kNone);
+    EXPECT_EQ(view.header.builder_version, kBuilderVersion);
+    EXPECT_EQ(view.header.entry_sizes, (std::vector<int32_t>{10, 0}));
+    EXPECT_EQ(view.header.Encrypted(), encrypted);
+    EXPECT_EQ(view.header.archive_checksum, section.header.archive_checksum);
+
+    std::vector<uint8_t> script;
+    ASSERT_EQ(UnpackScript(view, script), PackageError::kNone);
+    EXPECT_EQ(script, testing::TestScript());
+    EXPECT_EQ(CheckScriptChecksum(script, view.header.script_key), PackageError::kNone);
+    EXPECT_EQ(CheckScriptChecksum(script, view.header.script_key + 1), PackageError::kScriptChecksum);
+
+    std::span<const uint8_t> archive;
+    ASSERT_EQ(ArchiveInSection(section.bytes, view, archive), PackageError::kNone);
+    EXPECT_TRUE(std::ranges::equal(archive, section.archive));
+  }
+}
+
+TEST(PackageHeader, EachFieldCheckRaisesItsCode) {
+  std::vector<TestEntry> entries = {MakeEntry("a.txt", 10)};
+  const auto valid = MakeTestSection(entries, false);
+  struct Case {
+    const char* what;
+    std::function<void(std::vector<uint8_t>&)> damage;
+    PackageError expected;
+  };
+  const Case cases[] = {
+      {"magic", [](auto& b) { b[0] ^= 1; }, PackageError::kBadMagic},
+      {"version", [](auto& b) { b[kVersionAt + 5] = '3'; }, PackageError::kVersionMismatch},
+      {"script length 0", [](auto& b) { Put(b, kScriptLengthAt, 0); }, PackageError::kScriptLength},
+      {"script length 0x3200000", [](auto& b) { Put(b, kScriptLengthAt, 0x3200000); }, PackageError::kScriptLength},
+      {"script beyond the section", [](auto& b) { Put(b, kScriptLengthAt, 0x31FFFFF); }, PackageError::kScriptLength},
+      {"package length", [](auto& b) { Put(b, kPackageLengthAt, 0xFFFFFFFF); }, PackageError::kPackageLength},
+      {"entry count", [](auto& b) { Put(b, kEntryCountAt, 0x80000000); }, PackageError::kEntryCount},
+      {"entry table beyond the section", [](auto& b) { Put(b, kEntryCountAt, 0x7FFFFFFF); }, PackageError::kEntrySize},
+      {"archive length", [](auto& b) { Put(b, kArchiveLengthAt, 0xFFFFFFFF); }, PackageError::kArchiveLength},
+      {"entry size above 1 GiB", [](auto& b) { Put(b, kFirstSizeAt, 0x40000001); }, PackageError::kEntrySize},
+      {"entry size negative", [](auto& b) { Put(b, kFirstSizeAt, 0xFFFFFFFF); }, PackageError::kEntrySize},
+      {"truncated in the version", [](auto& b) { b.resize(kVersionAt + 3); }, PackageError::kPackageLength},
+      {"truncated in the magic", [](auto& b) { b.resize(2); }, PackageError::kBadMagic},
+      {"scrambled script", [](auto& b) { b[kFirstSizeAt + 4 + 20] ^= 0x40; }, PackageError::kScriptDecompression},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bytes = valid.bytes;
+    c.damage(bytes);
+    PackageView view;
+    PackageError error = ReadPackageHeader(bytes, view);
+    std::vector<uint8_t> script;
+    if (error == PackageError::kNone) error = UnpackScript(view, script);
+    EXPECT_EQ(error, c.expected) << c.what;
+  }
+}
+
+TEST(PackageHeader, AcceptsTheLargestScriptAndEntrySize) {
+  std::vector<TestEntry> entries = {MakeEntry("a.txt", 10)};
+  auto section = MakeTestSection(entries, false);
+  Put(section.bytes, kFirstSizeAt, 0x40000000);
+  section.bytes.resize(kFirstSizeAt + 4 + 0x31FFFFF, 0);
+  Put(section.bytes, kScriptLengthAt, 0x31FFFFF);
+  PackageView view;
+  ASSERT_EQ(ReadPackageHeader(section.bytes, view), PackageError::kNone);
+  EXPECT_EQ(view.script.size(), 0x31FFFFFu);
+  EXPECT_EQ(view.header.entry_sizes[0], 0x40000000);
+}
+
+TEST(PackageHeader, ArchiveLocationChecks) {
+  std::vector<TestEntry> entries = {MakeEntry("a.txt", 10)};
+  const auto section = MakeTestSection(entries, false);
+  PackageView view;
+  ASSERT_EQ(ReadPackageHeader(section.bytes, view), PackageError::kNone);
+  std::span<const uint8_t> archive;
+  PackageView longer = view;
+  longer.header.package_length += 1;
+  EXPECT_EQ(ArchiveInSection(section.bytes, longer, archive), PackageError::kArchiveLengthMismatch);
+  PackageView beyond = view;  // consistent lengths, but more than the mapped section holds
+  beyond.header.package_length += 100000;
+  beyond.header.archive_length += 100000;
+  EXPECT_EQ(ArchiveInSection(section.bytes, beyond, archive), PackageError::kArchiveLengthMismatch);
+
+  SetupSection location;
+  location.file_offset = 0x1000;
+  const uint64_t end = 0x1000 + view.archive_offset + static_cast<uint64_t>(view.header.archive_length);
+  EXPECT_EQ(CheckArchiveInFile(end, location, view), PackageError::kNone);
+  EXPECT_EQ(CheckArchiveInFile(end + 1, location, view), PackageError::kArchiveLengthMismatch);
+  EXPECT_EQ(CheckArchiveInFile(end - 1, location, view), PackageError::kArchiveLengthMismatch);
+  EXPECT_EQ(CheckArchiveInFile(100, location, view), PackageError::kArchiveLengthMismatch);
+}
+
+}  // namespace
+}  // namespace valdorine
