@@ -37,12 +37,18 @@ int HexDigit(char c) {
                    std::string(error.description()));
 }
 
+[[noreturn]] void ThrowAt(const std::filesystem::path& file, TextPosition at, const char* message) {
+  throw BuildError(file.string() + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) + ": " + message);
+}
+
 }  // namespace
 
 toml::table ParseToml(std::string_view text, const std::filesystem::path& file) {
+  if (const std::optional<TextPosition> at = ControlCharacter(text)) {
+    ThrowAt(file, *at, "a control character, which TOML does not allow");
+  }
   if (const std::optional<TextPosition> at = NonAsciiOutsideStrings(text)) {
-    throw BuildError(file.string() + ":" + std::to_string(at->line) + ":" + std::to_string(at->column) +
-                     ": a character beyond ASCII outside a string or comment");
+    ThrowAt(file, *at, "a character beyond ASCII outside a string or comment");
   }
   try {
     return toml::parse(text, file.string());

@@ -64,4 +64,18 @@ class Scanner {
 
 std::optional<TextPosition> NonAsciiOutsideStrings(std::string_view text) { return Scanner(text).Run(); }
 
+std::optional<TextPosition> ControlCharacter(std::string_view text) {
+  size_t line = 1, line_start = 0;
+  for (size_t at = 0; at < text.size(); ++at) {
+    const auto c = static_cast<unsigned char>(text[at]);
+    if (c == '\n') {
+      ++line;
+      line_start = at + 1;
+    } else if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F) {
+      return TextPosition{line, at - line_start + 1};
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace valdorine::builder

@@ -30,7 +30,7 @@ bool Open(std::vector<uint8_t>& buffer, const Blowfish& cipher) {
     buffer.clear();
     return false;
   }
-  buffer.resize(length);
+  buffer.resize(static_cast<size_t>(length));
   return true;
 }
 

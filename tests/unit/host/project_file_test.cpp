@@ -278,6 +278,14 @@ TEST(TomlGuard, FindsNonAsciiOnlyOutsideStringsAndComments) {
   }
 }
 
+TEST(TomlGuard, FindsControlCharactersAnywhere) {
+  EXPECT_FALSE(ControlCharacter("a = 1\r\n\tb = 'x'\n").has_value());
+  const std::optional<TextPosition> at = ControlCharacter("a = 1\nb=50\x08'=\xEF\xB3\xBF");
+  ASSERT_TRUE(at.has_value());
+  EXPECT_EQ(std::pair(at->line, at->column), std::pair(size_t{2}, size_t{5}));
+  EXPECT_TRUE(ControlCharacter("a = \"\x7F\"").has_value());
+}
+
 TEST(NearestName, SuggestsOnlyLikelyTypos) {
   const std::vector<std::string> keys = {"stage_delay", "single_instance", "log", "folder"};
   EXPECT_EQ(NearestName("stage_dealy", keys), "stage_delay");
