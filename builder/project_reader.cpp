@@ -50,6 +50,19 @@ toml::table ParseToml(std::string_view text, const std::filesystem::path& file) 
   if (const std::optional<TextPosition> at = NonAsciiOutsideStrings(text)) {
     ThrowAt(file, *at, "a character beyond ASCII outside a string or comment");
   }
+  // toml++ 3.3 can reach a branch marked unreachable when a malformed document has text beyond
+  // ASCII, and the guard above follows strings only as a sound document has them. So the structure
+  // is checked first on an ASCII stand-in (every such byte replaced by a letter, offsets kept);
+  // once it is sound, the guard saw the strings right and the real text may go to the parser.
+  std::string ascii_stand_in(text);
+  for (char& c : ascii_stand_in) {
+    if (static_cast<unsigned char>(c) > 0x7F) c = 'a';
+  }
+  try {
+    toml::parse(ascii_stand_in, file.string());
+  } catch (const toml::parse_error& error) {
+    ThrowParseError(error, file);
+  }
   try {
     return toml::parse(text, file.string());
   } catch (const toml::parse_error& error) {

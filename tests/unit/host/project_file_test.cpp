@@ -17,6 +17,7 @@
 #include "nearest_name.hpp"
 #include "project_build.hpp"
 #include "project_file.hpp"
+#include "project_reader.hpp"
 #include "report.hpp"
 #include "script_report.hpp"
 #include "source_glob.hpp"
@@ -284,6 +285,17 @@ TEST(TomlGuard, FindsControlCharactersAnywhere) {
   ASSERT_TRUE(at.has_value());
   EXPECT_EQ(std::pair(at->line, at->column), std::pair(size_t{2}, size_t{5}));
   EXPECT_TRUE(ControlCharacter("a = \"\x7F\"").has_value());
+}
+
+// Malformed documents with text beyond ASCII, found by fuzzing, that used to reach undefined
+// behaviour inside toml++; each must end in an ordinary error.
+TEST(TomlGuard, MalformedTextBeyondAsciiEndsInAnError) {
+  const char* const texts[] = {
+      "''=50\x08'=\xEF\xB3\xBF",
+      "''=7p\"\"\"p\xCF\x81\xC2\xBF=====''=",
+      "\"\"\".s\"\\\"g.sag\\\xCE\xA3*\"",
+  };
+  for (const char* text : texts) EXPECT_THROW(ParseToml(text, "fuzz.toml"), BuildError) << text;
 }
 
 TEST(NearestName, SuggestsOnlyLikelyTypos) {
