@@ -3,12 +3,6 @@
 namespace valdorine {
 namespace {
 
-constexpr int kFirstWindows11Build = 22000;
-constexpr int kFirstServer2019Build = 17733;
-constexpr int kFirstServer2022Build = 20298;
-// The product-information number of Home Server 2011.
-constexpr uint32_t kHomePremiumServerEdition = 0x22;
-
 // Version 5.2 covers XP x64, Server 2003 (R2) and Home Server.
 int Code52(const OsVersionInfo& os) {
   if (os.suite_mask & os_suite::kHomeServer) return 28;
@@ -21,7 +15,7 @@ int Code6(const OsVersionInfo& os) {
   switch (os.minor) {
     case 0: return server ? 32 : 30;
     case 1:
-      if (os.edition == kHomePremiumServerEdition) return 38;
+      if (os.edition == os_release::kHomeServer2011Edition) return 38;
       return server ? 34 : 36;
     case 2: return server ? 42 : 40;
     case 3: return server ? 46 : 44;
@@ -31,9 +25,9 @@ int Code6(const OsVersionInfo& os) {
 }
 
 int Code10(const OsVersionInfo& os) {
-  if (!os.IsServer()) return os.build < kFirstWindows11Build ? 48 : 56;
-  if (os.build < kFirstServer2019Build) return 50;
-  return os.build < kFirstServer2022Build ? 52 : 60;
+  if (!os.IsServer()) return os.build < os_release::kFirstWindows11Build ? 48 : 56;
+  if (os.build < os_release::kFirstServer2019Build) return 50;
+  return os.build < os_release::kFirstServer2022Build ? 52 : 60;
 }
 
 }  // namespace
