@@ -1,6 +1,6 @@
-// A minimal install script for packages built from a plain file list: every field in stream order
-// with neutral values, one language ("English") and an empty string table. The project file
-// replaces it with the author's settings.
+// A minimal install script for packages built from a plain file list: neutral settings, one
+// language ("English") and an empty string table. The project file replaces it with the
+// author's settings.
 #pragma once
 
 #include <cstdint>
