@@ -19,14 +19,13 @@
 #include "format/language_text.hpp"
 #include "format/script_options.hpp"
 #include "operations/file_installation.hpp"
+#include "operations/product_registration.hpp"
 #include "package/exit_actions.hpp"
 #include "package/existing_installation.hpp"
 #include "package/install_script_setup.hpp"
 #include "package/installation_folder.hpp"
 #include "package/language_strings.hpp"
 #include "package/orderly_exit.hpp"
-#include "package/package_archive.hpp"
-#include "package/package_failure.hpp"
 #include "package/package_startup.hpp"
 #include "package/restore_point.hpp"
 #include "package/run_state.hpp"
@@ -36,6 +35,7 @@
 #include "paths/path_variables.hpp"
 #include "ui/message_boxes.hpp"
 #include "ui/wizard_pages.hpp"
+#include "uninstall/conditional_deletions.hpp"
 
 namespace valdorine {
 namespace {
@@ -177,17 +177,9 @@ void PrepareFolders(const InstallScript& script) {
   PublishRunState();
 }
 
-// Reads every entry of the archive, which checks each block and entry, and hands it on.
-void InstallArchive() {
-  PackageArchive archive;
-  OpenInstallArchive(archive);
-  InstallPackage& package = Package();
-  while (archive.HasNextEntry()) {
-    FileEntry entry;
-    RequirePackage(archive.NextEntry(entry), package);
-    InstallFileEntry(entry);
-  }
-  RequirePackage(archive.Finish(), package);
+void RunPreInstallDeletions(const InstallScript& script) {
+  Array<FileDeletion> deletions = script.ConditionalDeletes;
+  RunConditionalDeletions(deletions, true);
 }
 
 void SendCompletionNotification(const InstallScript& script) {
@@ -258,8 +250,12 @@ void Install(const InstallScript& script) {
   if (run.portable && (run.options.word2 & option2::kNoRegistrationWhenPortable) != 0) {
     run.options.word1 &= ~option1::kProductRegistration;
   }
-  InstallArchive();
+  RunPreInstallDeletions(script);
+  InstallFiles();
+  PrepareUninstaller(script);
+  RegisterProduct(script);
   WaitStage(progress_shown, script);
+  SetProgressPosition(100);
   SendCompletionNotification(script);
   AnnounceStartMenuChange(script);
   CommitStartedRestorePoint();

@@ -39,6 +39,11 @@ PageResult ShowMustUninstallPage();
 // The progress page: shown for the installation work, closed before the install log is written.
 PageResult ShowProgressPage();
 void CloseProgressPage();
+// The progress page's bar (0..100), its current item (a path or a language string) and its status
+// line. Nothing is shown while the page is not open.
+void SetProgressPosition(int percent);
+void ShowProgressItem(const String& text);
+void ShowProgressStatus(const String& text);
 
 // The options ticked on the summary page; all off while the page has not been shown.
 struct SummaryChoices {
