@@ -4,6 +4,8 @@ the run with its message (read through the dialog driver) and exit code 1."""
 
 from __future__ import annotations
 
+import lzma
+import re
 import shutil
 import struct
 import subprocess
@@ -19,8 +21,8 @@ NO_PACKAGE = "There is no installation data present."
 SETUP_WINDOWS_PATH = r"C:\downloads\setup.exe"
 
 # Offsets of header fields from the start of the section.
-MAGIC, VERSION, SCRIPT_LENGTH, SCRIPT_KEY, PACKAGE_LENGTH, ENTRY_COUNT, ARCHIVE_LENGTH, FIRST_SIZE = (
-    0, 4, 15, 19, 27, 31, 35, 43)
+MAGIC, VERSION, SCRIPT_LENGTH, SCRIPT_KEY, PACKAGE_LENGTH, ENTRY_COUNT, ARCHIVE_LENGTH, ARCHIVE_CHECKSUM, FIRST_SIZE = (
+    0, 4, 15, 19, 27, 31, 35, 39, 43)
 ENTRY_COUNT_BUILT = 2
 
 
@@ -194,7 +196,147 @@ def _rows():
         ("script-bytes", plain, flip(FIRST_SIZE + 4 * ENTRY_COUNT_BUILT + 30), "Error code: 47"),
         ("script-checksum", encrypted, put_u32(SCRIPT_KEY, 0x12345678), "Error code: 25"),
         ("stub-checksum", plain, header_padding, "Error code: 40"),
+        ("archive-in-file-short", ("--archive-in-file",), lambda d, s: d.__delitem__(slice(len(d) - 1, None)),
+         "Error code: 46"),
     ]
+
+
+# --- The archive: blocks and records, rewritten with every checksum but the one a row breaks -------
+
+def package_checksum(data: bytes) -> int:
+    """The container's checksum: a seed, the little-endian u32 groups, the tail bytes as signed
+    values and the length, modulo 2^32."""
+    if not data:
+        return 0x79E2BC9D
+    whole = len(data) // 4 * 4
+    total = 0x79E2BC9D + sum(struct.unpack_from(f"<{whole // 4}I", data)) + len(data)
+    total += sum(b - 256 if b >= 0x80 else b for b in data[whole:])
+    return total & 0xFFFFFFFF
+
+
+@dataclass
+class Archive:
+    """The archive of a package whose archive lies in its section, unencrypted."""
+    offset: int  # from the start of the section
+    blocks: list[bytes]
+
+    @classmethod
+    def read(cls, data: bytes, section: pefile.SectionStructure) -> Archive:
+        base = section.PointerToRawData
+        count, length = (struct.unpack_from("<i", data, base + f)[0] for f in (ENTRY_COUNT, ARCHIVE_LENGTH))
+        script_length = struct.unpack_from("<I", data, base + SCRIPT_LENGTH)[0]
+        offset = FIRST_SIZE + 4 * count + script_length
+        blocks, position, end = [], base + offset, base + offset + length
+        while position < end:
+            size = struct.unpack_from("<I", data, position)[0]
+            blocks.append(bytes(data[position + 8:position + 8 + size]))
+            position += 8 + size
+        return cls(offset, blocks)
+
+    def records(self) -> list[bytearray]:
+        queue = b"".join(lzma.decompress(block) for block in self.blocks)
+        records, position = [], 0
+        while position < len(queue):
+            size = struct.unpack_from("<I", queue, position)[0]
+            records.append(bytearray(queue[position + 4:position + 4 + size]))
+            position += 4 + size
+        return records
+
+    @staticmethod
+    def block_of(records: list[bytes], tail: bytes = b"") -> bytes:
+        return lzma.compress(b"".join(struct.pack("<I", len(r)) + r for r in records) + tail)
+
+    @staticmethod
+    def stored(blocks: list[bytes], checksums: list[int] | None = None) -> bytes:
+        checksums = checksums or [package_checksum(b) for b in blocks]
+        return b"".join(struct.pack("<II", len(b), c) + b for b, c in zip(blocks, checksums))
+
+
+def with_archive(make: Callable[[Archive], bytes], fix_checksum: bool = True
+                 ) -> Callable[[bytearray, pefile.SectionStructure], None]:
+    """Replaces the archive by what `make` returns (no longer than the original), with the
+    header's lengths and, unless told otherwise, its archive checksum to match."""
+    def change(data: bytearray, section: pefile.SectionStructure) -> None:
+        archive = Archive.read(data, section)
+        stored = make(archive)
+        base = section.PointerToRawData
+        assert struct.unpack_from("<i", data, base + ARCHIVE_LENGTH)[0] >= len(stored)
+        data[base + archive.offset:base + archive.offset + len(stored)] = stored
+        struct.pack_into("<iii", data, base + PACKAGE_LENGTH, archive.offset + len(stored),
+                         struct.unpack_from("<i", data, base + ENTRY_COUNT)[0], len(stored))
+        checksum = package_checksum(stored) if fix_checksum else package_checksum(stored) ^ 1
+        struct.pack_into("<I", data, base + ARCHIVE_CHECKSUM, checksum)
+    return change
+
+
+def first_record(change_record: Callable[[bytearray], None]) -> Callable[[Archive], bytes]:
+    def make(archive: Archive) -> bytes:
+        records = archive.records()
+        change_record(records[0])
+        return Archive.stored([Archive.block_of(records)])
+    return make
+
+
+def flipped_block(fix_block_checksum: bool) -> Callable[[Archive], bytes]:
+    """The first block with a byte in the middle of its xz data changed."""
+    def make(archive: Archive) -> bytes:
+        blocks = list(archive.blocks)
+        original = package_checksum(blocks[0])
+        damaged_block = bytearray(blocks[0])
+        damaged_block[len(damaged_block) // 2] ^= 0x55
+        blocks[0] = bytes(damaged_block)
+        checksums = [package_checksum(b) for b in blocks]
+        if not fix_block_checksum:
+            checksums[0] = original
+        return Archive.stored(blocks, checksums)
+    return make
+
+
+def first_block_length(length: Callable[[Archive], int]) -> Callable[[Archive], bytes]:
+    def make(archive: Archive) -> bytes:
+        stored = bytearray(Archive.stored(archive.blocks))
+        struct.pack_into("<I", stored, 0, length(archive))
+        return bytes(stored)
+    return make
+
+
+def zero_terminated_end(record: bytes, start: int) -> int:
+    return record.index(0, start) + 1
+
+
+def _archive_rows():
+    """(id, damage, expected code)"""
+    def empty_name(record: bytearray) -> None:
+        record[0] = 0
+
+    def kind_two(record: bytearray) -> None:
+        struct.pack_into("<I", record, zero_terminated_end(record, 0), 2)
+
+    def data_byte(record: bytearray) -> None:
+        record[-5] ^= 0x01  # the last data byte, before the data checksum
+
+    return [
+        ("archive-checksum", with_archive(lambda a: Archive.stored(a.blocks), fix_checksum=False), 55),
+        ("block-length-zero", with_archive(first_block_length(lambda a: 0)), 61),
+        ("block-checksum", with_archive(flipped_block(fix_block_checksum=False)), 62),
+        ("block-past-the-end", with_archive(first_block_length(lambda a: len(Archive.stored(a.blocks)))), 63),
+        ("block-undecodable", with_archive(flipped_block(fix_block_checksum=True)), 60),
+        ("empty-name", with_archive(first_record(empty_name)), 70),
+        ("entry-data-checksum", with_archive(first_record(data_byte)), 100),
+        ("entry-kind", with_archive(first_record(kind_two)), 110),
+        ("archive-bytes-left", with_archive(
+            lambda a: Archive.stored([Archive.block_of(a.records()), lzma.compress(b"")])), 80),
+        ("queued-bytes-left", with_archive(
+            lambda a: Archive.stored([Archive.block_of(a.records(), tail=b"\0\0\0")])), 83),
+    ]
+
+
+@pytest.mark.parametrize("name,change,code", _archive_rows(), ids=[r[0] for r in _archive_rows()])
+def test_damaged_archive_ends_with_its_message(packages, wine, name, change, code):
+    broken = damaged(packages.build("archive-base"), packages.folder / f"damaged-archive-{name}.exe", change)
+    exit_code, texts = run_setup(wine, broken, "/a")
+    assert exit_code == 1
+    assert any(t.startswith(CORRUPT) and re.search(rf"Error code: {code}\b", t) for t in texts), texts
 
 
 @pytest.mark.parametrize("name,options,change,expected", _rows(), ids=[r[0] for r in _rows()])
