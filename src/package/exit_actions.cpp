@@ -10,6 +10,8 @@
 #include "core/win32/unique_handle.hpp"
 #include "core/win32/win_text.hpp"
 #include "diagnostics/install_log.hpp"
+#include "format/script_options.hpp"
+#include "package/desktop_shell_start.hpp"
 #include "package/run_state.hpp"
 #include "package/run_switches.hpp"
 #include "paths/path_variables.hpp"
@@ -49,10 +51,19 @@ void OpenScriptFile(const String& utf8_path) {
   ShellExecuteW(nullptr, nullptr, WinText(absolute), nullptr, WinText(Run().install_dir), SW_SHOWNORMAL);
 }
 
+// Through the desktop shell first, so that the program runs with the desktop user's rights and
+// not with the installer's; as a process of the installer's when that fails or is not allowed.
 void LaunchProgram(const InstallScript& script) {
   String command = WideFromNarrow(script.LaunchProgram, code_page::kUtf8);
   ExpandVariables(command);
-  if (command.IsEmpty() || StartProcess(command, Run().install_dir)) return;
+  if (command.IsEmpty()) return;
+  const RunState& run = Run();
+  const ProgramAndArguments split = SplitProgramAndArguments(command);
+  if ((run.package_flags & package_flag::kNoShellLaunch) == 0 &&
+      StartThroughDesktopShell(split.program, split.arguments, run.install_dir)) {
+    return;
+  }
+  if (StartProcess(command, run.install_dir)) return;
   AppendLaunchFailure("Failed to launch app: ", NarrowFromWide(command, code_page::kUtf8));
 }
 

@@ -31,6 +31,10 @@ bool AskOkCancel(const String& text, const String& caption) {
   return ShowBox(text, caption, MB_OKCANCEL | MB_ICONQUESTION, IDOK) == IDOK;
 }
 
+bool AskRetryCancel(const String& text, const String& caption) {
+  return ShowBox(text, caption, MB_RETRYCANCEL | MB_ICONWARNING, IDCANCEL) == IDRETRY;
+}
+
 bool ErrorBoxShown(bool silent_mode, bool automatic_mode, uint32_t option_word2) {
   if (silent_mode) return false;
   return !automatic_mode || (option_word2 & option2::kErrorBoxesInAutomaticMode) != 0;

@@ -17,6 +17,9 @@ void ShowWarning(const String& text, const String& caption);
 bool AskYesNo(const String& text, const String& caption);
 // An OK/Cancel question; true on OK.
 bool AskOkCancel(const String& text, const String& caption);
+// A Retry/Cancel request with the warning icon; true on Retry. Silent mode answers Cancel, so
+// that a loop that asks until something changes cannot run forever without a user.
+bool AskRetryCancel(const String& text, const String& caption);
 
 // Whether the install sequence's error box appears: never in silent mode, in automatic mode only
 // when option word 2 asks for error boxes, otherwise always.

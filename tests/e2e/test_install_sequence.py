@@ -18,8 +18,9 @@ NEW_FOLDER = r"C:\Program Files (x86)\Sequence Test"
 
 
 def project(folder: Path, name: str, *, version: str = "2.0", bitness: str = "any",
-            install_folder: str = "Sequence Test", install: str = "", ui: str = "") -> Path:
-    """A project with one small file; `install` and `ui` add lines to those tables."""
+            install_folder: str = "Sequence Test", install: str = "", ui: str = "", tables: str = "") -> Path:
+    """A project with one small file; `install` and `ui` add lines to those tables, `tables` adds
+    tables of its own."""
     (folder / "payload.txt").write_text("payload\n")
     path = folder / f"{name}.toml"
     path.write_text(f"""
@@ -38,6 +39,8 @@ folder = '{install_folder}'
 
 [[files]]
 source = "payload.txt"
+
+{tables}
 """)
     return path
 
@@ -174,3 +177,39 @@ def test_failed_folder_creation_ends_in_the_failure_summary(build_setup, wine):
     log = install_log(drive_c(wine, NEW_FOLDER))
     assert f'Failed to create shared folder "{shared}": ' in log
     assert not log.endswith("Installation complete\r\n")
+
+
+def notepad(wine):
+    """Wine's Notepad, running with its window up."""
+    process = wine.start("notepad")
+    assert wine.read_window("notepad.exe", timeout=30) is not None
+    return process
+
+
+def autoclose(action: str) -> str:
+    return f"""
+[[autoclose]]
+window_class = "Notepad"
+program = "Notepad"
+action = "{action}"
+"""
+
+
+@pytest.mark.parametrize("action", ["close", "terminate"])
+def test_autoclose_ends_the_named_program_before_installing(build_setup, wine, action):
+    editor = notepad(wine)
+    setup = build_setup(f"autoclose-{action}", tables=autoclose(action))
+    assert wine.run(wine.put_file(setup, SETUP), "/silent") == 1
+    wine.wait(editor, timeout=20)  # fails the scenario if Notepad still runs
+    assert "Installation complete" in install_log(drive_c(wine, NEW_FOLDER))
+
+
+def test_autoclose_asks_the_user_and_cancel_ends_the_run(build_setup, wine):
+    editor = notepad(wine)
+    setup = build_setup("autoclose-ask", tables=autoclose("ask"))
+    process = wine.start(wine.put_file(setup, SETUP), "/a")
+    window = wine.read_window("setup.exe", timeout=30, press_text="Cancel", window_class=DIALOG_CLASS)
+    assert window is not None and any("Notepad" in t for t in window.texts), window
+    assert wine.wait(process) == 1
+    assert editor.poll() is None  # asking leaves the program running
+    assert not (drive_c(wine, NEW_FOLDER) / "uninstall").exists()
