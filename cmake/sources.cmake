@@ -14,12 +14,16 @@ set(VALDORINE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-
 # Portable modules that live beside Windows-only ones in the installer's folders: they build for
 # both flavours, so the builder shares them and the host tests and fuzz targets reach them.
 set(VALDORINE_PORTABLE_MODULES
+  src/operations/file_destination.cpp
+  src/operations/overwrite_decision.cpp
   src/package/command_line.cpp
   src/package/version_compare.cpp
+  src/paths/batch_text.cpp
   src/paths/os_code.cpp
   src/paths/path_completion.cpp
   src/paths/variable_tokens.cpp
   src/paths/version_parts.cpp
+  src/uninstall/uninstall_data_text.cpp
 )
 
 # Portable code: strings and containers, the package format, checksums, ciphers and codecs.

@@ -64,6 +64,7 @@ enum class PackageError : int {
   kBlockLength = 61,
   kBlockChecksum = 62,
   kBlockBeyondArchive = 63,
+  kDeletionVersion = 65,  // a conditional deletion compares with a text that is no version
   kEntryWithoutName = 70,
   kEntryDataSizeNegative = 71,
   kEntryDataSizeTooLarge = 72,
@@ -71,6 +72,7 @@ enum class PackageError : int {
   kQueuedBytesLeft = 83,
   kEntryDataChecksum = 100,
   kEntryKind = 110,
+  kUninstallValueType = 200,  // an additional uninstall-key value of unknown type
   kSignatureBase = 1000,
 };
 

@@ -37,4 +37,21 @@ struct InstallCollections {
 // The run's collections, process-wide.
 InstallCollections& Collections();
 
+// Marks of the shared-file list.
+namespace shared_mark {
+inline constexpr char16_t kNone = 0;             // a plain shared file (kind 1)
+inline constexpr char16_t kPermanent = u' ';      // permanent files and system shared files (kind 6)
+inline constexpr char16_t kComServer = u'^';
+inline constexpr char16_t kTypeLibrary = u'\x00A9';
+}  // namespace shared_mark
+
+// Appends `path` (wide) with `mark` (shared_mark::kNone for none) to the shared-file list.
+void AddSharedFile(const String& path, char16_t mark);
+
+// Appends a font's title and file name (both wide) to the font list.
+void AddFont(const String& title, const String& name);
+
+// Adds `path` (wide) to the installed-files set under its PathSetKey.
+void AddInstalledFile(const String& path);
+
 }  // namespace valdorine

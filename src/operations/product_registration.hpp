@@ -13,7 +13,7 @@ namespace valdorine {
 struct UninstallerPlan {
   String path;       // wide: the uninstall folder joined with `UninstallerName`
   String arguments;  // wide: /u:"<uninstall key>"
-  String icon_path;  // wide: "uninstall.ico" in the uninstall folder
+  String icon_path;  // wide: "uninstall.ico" in the uninstall folder; empty without an uninstaller icon
 };
 const UninstallerPlan& PlannedUninstaller();
 

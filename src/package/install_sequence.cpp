@@ -10,6 +10,7 @@
 #include "core/win32/file_system.hpp"
 #include "core/win32/system_errors.hpp"
 #include "core/win32/system_folders.hpp"
+#include "core/win32/unique_handle.hpp"
 #include "core/win32/win_text.hpp"
 #include "diagnostics/failure_summary.hpp"
 #include "diagnostics/install_log.hpp"
@@ -20,6 +21,7 @@
 #include "format/script_options.hpp"
 #include "operations/file_installation.hpp"
 #include "operations/product_registration.hpp"
+#include "package/auto_close.hpp"
 #include "package/exit_actions.hpp"
 #include "package/existing_installation.hpp"
 #include "package/install_script_setup.hpp"
@@ -32,6 +34,8 @@
 #include "package/run_switches.hpp"
 #include "package/sequence_exit.hpp"
 #include "package/system_checks.hpp"
+#include "paths/batch_files.hpp"
+#include "paths/batch_text.hpp"
 #include "paths/path_variables.hpp"
 #include "ui/message_boxes.hpp"
 #include "ui/wizard_pages.hpp"
@@ -60,11 +64,19 @@ void ChooseLanguage(const InstallScript& script) {
 }
 
 // Played from the script's memory, which lives to the end of the run; a sound already playing
-// goes on.
+// goes on. The multimedia library is loaded from the system folder only when there is a sound (it
+// is not one of the libraries the loader always takes from there) and stays loaded while it plays.
 void PlayStartSound(const InstallScript& script) {
   if (Automatic() || script.StartSound.IsEmpty()) return;
-  PlaySoundW(reinterpret_cast<const wchar_t*>(script.StartSound.Bytes()), nullptr,
-             SND_MEMORY | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP);
+  using PlaySoundFunction = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
+  static const UniqueModule multimedia(LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  const auto play = multimedia ? reinterpret_cast<PlaySoundFunction>(
+                                     reinterpret_cast<void*>(GetProcAddress(multimedia.Get(), "PlaySoundW")))
+                               : nullptr;
+  if (play) {
+    play(reinterpret_cast<const wchar_t*>(script.StartSound.Bytes()), nullptr,
+         SND_MEMORY | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP);
+  }
 }
 
 void Greet() {
@@ -123,10 +135,9 @@ void ChooseStartMenu(const InstallScript& script) {
   RunPathVariables().start_menu_chosen = StartMenuChosenFolder(script.ShortcutMode == 1, run.start_menu);
 }
 
-// Lets the progress page show its status for the stage delay while window messages are handled.
-void WaitStage(bool progress_shown, const InstallScript& script) {
-  if (!progress_shown) return;
-  const ULONGLONG end = GetTickCount64() + script.StageDelay;
+// Handles window messages for `milliseconds`, so that the installer's windows stay responsive.
+void ProcessMessagesFor(DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
   while (GetTickCount64() < end) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -135,6 +146,20 @@ void WaitStage(bool progress_shown, const InstallScript& script) {
     }
     Sleep(10);
   }
+}
+
+// Lets the progress page show its status for the stage delay.
+void WaitStage(bool progress_shown, const InstallScript& script) {
+  if (progress_shown) ProcessMessagesFor(script.StageDelay);
+}
+
+// Programs the author wants closed before installing: closed, terminated or the user asked to close
+// them. The records kept for the uninstaller go to Uninstall.DAT later.
+void CloseRunningPrograms(const InstallScript& script) {
+  if (script.AutoClose.IsEmpty()) return;
+  CloseMatchingPrograms(script.AutoClose);
+  AskToClosePrograms(script.AutoClose, CancelInstallation);
+  ProcessMessagesFor(333);
 }
 
 void StartRestorePoint(const InstallScript& script) {
@@ -180,6 +205,42 @@ void PrepareFolders(const InstallScript& script) {
 void RunPreInstallDeletions(const InstallScript& script) {
   Array<FileDeletion> deletions = script.ConditionalDeletes;
   RunConditionalDeletions(deletions, true);
+}
+
+// Runs one of the installation's batches; a logged batch is announced under its title and its
+// output goes into the install log.
+void RunInstallBatch(const String& commands, uint32_t hidden_bits, uint32_t logged_bit, const char16_t* title) {
+  RunBatch(commands, hidden_bits != 0, (Run().package_flags & logged_bit) != 0 ? String::FromWide(title) : String());
+}
+
+// Once the folders exist and before any file is installed: the pre-installation batch with the
+// /b1 additions, then the upgrade and reinstall batches when the existing installation calls for them.
+void RunPreInstallBatches(const InstallScript& script) {
+  const RunState& run = Run();
+  RunInstallBatch(WithCommandLineAdditions(script.PreInstallBatch, Switches().batch_additions[0]),
+                  run.options.word1 & option1::kHiddenPreInstallBatch, package_flag::kLogPreInstallBatch,
+                  u"Pre-Installation Batch");
+  if (run.upgrade) {
+    RunInstallBatch(script.UpgradeBatch, run.options.word2 & option2::kHiddenUpgradeBatch,
+                    package_flag::kLogUpgradeBatch, u"Upgrade Batch");
+  }
+  const bool same_version_only = (run.package_flags & package_flag::kReinstallBatchOnlyForSameVersion) != 0;
+  if (run.existing_installation && (run.reinstall || !same_version_only)) {
+    RunInstallBatch(script.ReinstallBatch, run.options.word2 & option2::kHiddenReinstallBatch,
+                    package_flag::kLogReinstallBatch, u"Reinstall Batch");
+  }
+}
+
+void RunPostInstallBatch(const InstallScript& script) {
+  RunInstallBatch(WithCommandLineAdditions(script.PostInstallBatch, Switches().batch_additions[1]),
+                  Run().options.word1 & option1::kHiddenPostInstallBatch, package_flag::kLogPostInstallBatch,
+                  u"Post-Installation Batch");
+}
+
+// The last of the author's commands, after the restart question; never logged.
+void RunExitBatch(const InstallScript& script) {
+  RunBatch(WithCommandLineAdditions(script.ExitBatch, Switches().batch_additions[2]),
+           (Run().options.word1 & option1::kHiddenExitBatch) != 0, String());
 }
 
 void SendCompletionNotification(const InstallScript& script) {
@@ -229,6 +290,7 @@ void AskAndDecide(const InstallScript& script) {
   AskPassword(script);
   ShowTexts(script.LicenseTexts, 63, ShowLicensePage, script);
   ShowTexts(script.ReadmeTexts, 64, ShowReadmePage, script);
+  CloseRunningPrograms(script);
   StoreInstallationFolder(ChooseInstallationFolder(script, required_product_folder));
   ChooseStartMenu(script);
 }
@@ -250,12 +312,14 @@ void Install(const InstallScript& script) {
   if (run.portable && (run.options.word2 & option2::kNoRegistrationWhenPortable) != 0) {
     run.options.word1 &= ~option1::kProductRegistration;
   }
+  RunPreInstallBatches(script);
   RunPreInstallDeletions(script);
   InstallFiles();
   PrepareUninstaller(script);
   RegisterProduct(script);
   WaitStage(progress_shown, script);
   SetProgressPosition(100);
+  RunPostInstallBatch(script);
   SendCompletionNotification(script);
   AnnounceStartMenuChange(script);
   CommitStartedRestorePoint();
@@ -267,6 +331,7 @@ void Install(const InstallScript& script) {
 
 void Finish(const InstallScript& script) {
   Run().reboot_wanted = RebootWanted();
+  RunExitBatch(script);
   RemoveEmptyRunFolders();
   RestoreFileSystemRedirection();
   if (Run().reboot_wanted) {

@@ -2,10 +2,28 @@
 // ended, then itself.
 #pragma once
 
+#include "core/string.hpp"
+
 namespace valdorine {
 
-// Writes "delunins.bat" to the temporary folder and starts it hidden, without waiting. False when
-// the file cannot be written.
-bool WriteSelfDeleteBatch();
+// What the batch removes (all wide).
+struct SelfDeleteTargets {
+  String uninstaller;       // the running uninstaller's full path (its module file name)
+  String install_dir;       // the installation folder, without a trailing backslash
+  String uninstall_subdir;  // the uninstall data folder relative to it; empty: none
+};
+
+// The batch's lines after the encoding line: a loop that deletes the uninstaller until its file is
+// gone, a three-second pause, "rd" for the uninstall subfolder and each of its parents below the
+// installation folder (deepest first, at most 50; none for a subfolder that is absolute or climbs
+// with ".."), "rd" for the installation folder, then "del" of `batch_path` itself. Percent signs in
+// the paths are doubled, so that the command interpreter reads them as they are.
+String SelfDeleteBatchText(const SelfDeleteTargets& targets, const String& batch_path);
+
+// Writes "delunins.bat" to the temporary folder (replacing an old one) and starts it with the
+// command interpreter in a hidden console, without waiting; when the interpreter cannot be
+// started, the shell opens the file hidden. False, with nothing started, when the file cannot be
+// written.
+bool WriteSelfDeleteBatch(const SelfDeleteTargets& targets);
 
 }  // namespace valdorine

@@ -15,8 +15,9 @@ inline constexpr int kRegistryKey = 3;     // "^"
 inline constexpr int kRegistryKey64 = 4;   // "*": the key in the 64-bit registry view
 }  // namespace uninstall_entry
 
-// Appends an entry for `path` (wide). False when it is not recorded: three characters or fewer, or
-// a folder recorded before (in any letter case).
+// Appends an entry for `path` (wide) of a kind of uninstall_entry. False when it is not recorded:
+// three characters or fewer, a folder recorded before (in any letter case), a line break in the
+// path (a registry name may hold one; it would read back as further entries), or an unknown kind.
 bool RecordUninstallEntry(const String& path, int kind);
 
 // Empties the list and the set of recorded folders.

@@ -113,11 +113,13 @@ class TestSilentMode:
 
 # DLLs that every Windows system has: the stub must not need anything else (a runtime DLL of the
 # compiler, for instance).
-SYSTEM_DLLS = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll", "gdi32.dll", "imm32.dll",
-    "kernel32.dll", "msimg32.dll", "msvcrt.dll", "ntdll.dll", "ole32.dll", "oleaut32.dll",
-    "rpcrt4.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "uxtheme.dll", "version.dll",
-    "winmm.dll", "ws2_32.dll",
+# The loader takes these ("known DLLs") from the system folder whatever folder the program starts
+# from; any other DLL imported statically would first be looked for beside the installer, in the
+# user's download folder. Everything else is loaded at run time from the system folder.
+KNOWN_DLLS = {
+    "advapi32.dll", "comdlg32.dll", "gdi32.dll", "imm32.dll", "kernel32.dll", "msvcrt.dll", "ntdll.dll",
+    "ole32.dll", "oleaut32.dll", "rpcrt4.dll", "sechost.dll", "setupapi.dll", "shell32.dll", "shlwapi.dll",
+    "user32.dll", "ws2_32.dll",
 }
 RT_ICON = pefile.RESOURCE_TYPE["RT_ICON"]
 RT_GROUP_ICON = pefile.RESOURCE_TYPE["RT_GROUP_ICON"]
@@ -158,10 +160,10 @@ class TestStubImage:
         assert stub.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]
         assert b".setup" not in [section.Name.rstrip(b"\0") for section in stub.sections]
 
-    def test_imports_only_system_dlls(self, stub):
+    def test_imports_only_dlls_the_loader_takes_from_the_system_folder(self, stub):
         entries = stub.DIRECTORY_ENTRY_IMPORT + getattr(stub, "DIRECTORY_ENTRY_DELAY_IMPORT", [])
         imported = {entry.dll.decode().lower() for entry in entries}
-        assert imported - SYSTEM_DLLS == set()
+        assert imported - KNOWN_DLLS == set()
 
     def test_icon_1_has_16_and_32_pixel_images(self, stub):
         images = resources(stub, RT_ICON)

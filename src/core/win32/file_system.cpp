@@ -75,6 +75,12 @@ bool CreateFolderTree(const String& folder) {
   return false;
 }
 
+String ShortPath(const String& path) {
+  const String short_path =
+      TextFromSystem([&path](wchar_t* buffer, DWORD size) { return GetShortPathNameW(WinText(path), buffer, size); });
+  return short_path.IsEmpty() ? path : short_path;
+}
+
 String FinalPath(const String& path) {
   UniqueFileHandle file = OpenForIdentity(path);
   if (!file) return {};

@@ -22,6 +22,9 @@ bool CreateFolderTree(const String& folder);
 // form (with the "\\?\" device prefix the system puts in front); empty when it cannot be opened.
 String FinalPath(const String& path);
 
+// The short (8.3) form of an existing path; the path itself when the system gives none.
+String ShortPath(const String& path);
+
 // True when both paths name the same file: equal ignoring case, or both can be opened and have the
 // same volume serial number, file index and size.
 bool SameFile(const String& a, const String& b);

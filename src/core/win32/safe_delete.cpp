@@ -1,6 +1,7 @@
 #include "core/win32/safe_delete.hpp"
 
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include "core/path_text.hpp"
@@ -122,6 +123,16 @@ bool DeleteFileAt(const String& path) {
   LastErrorKeeper keeper;
   if (read_only) SetFileAttributesW(WinText(path), attributes);
   return false;
+}
+
+bool RecycleFile(const String& path) {
+  String paths = path;
+  paths.AppendWideChar(0);  // the shell reads a list that ends with an empty item
+  SHFILEOPSTRUCTW operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = WinText(paths);
+  operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  return !path.IsEmpty() && SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
 bool DeleteTree(const String& folder) {

@@ -15,6 +15,10 @@ bool IsProtectedFolder(const String& path);
 // Deletes one file, clearing its read-only attribute first (restored when the deletion fails).
 bool DeleteFileAt(const String& path);
 
+// Moves one file (full wide path) into the Recycle Bin through the shell, silently: no confirmation,
+// progress or error windows.
+bool RecycleFile(const String& path);
+
 // Deletes the folder with everything below it. Links inside (junctions, symbolic links) are
 // removed without touching what they point to. A protected folder is refused with
 // ERROR_ACCESS_DENIED and nothing is deleted. Deletion goes on past failures; false, with the

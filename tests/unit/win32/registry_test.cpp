@@ -206,6 +206,9 @@ TEST_F(RegistryTest, WritersStoreTheirTypes) {
   ASSERT_TRUE(key.SetQword(W(u"Qword"), 0x1122334455667788ull));
   ASSERT_TRUE(key.SetDouble(W(u"Double"), 2.5));
   ASSERT_TRUE(key.SetDouble(W(u"Tenth"), 0.1));
+  ASSERT_TRUE(key.SetDouble(W(u"Whole"), 12.0));
+  ASSERT_TRUE(key.SetDouble(W(u"Small"), 0.00001));
+  ASSERT_TRUE(key.SetDouble(W(u"Large"), 123456789012.25));
   ASSERT_TRUE(key.SetValue(W(u"Binary"), REG_BINARY, binary, sizeof(binary)));
   ASSERT_TRUE(key.SetString(String::FromNarrow("Caf\xE9"), W(u"ansi name"), reg_value::kAnsiName));
   struct Row {
@@ -223,6 +226,9 @@ TEST_F(RegistryTest, WritersStoreTheirTypes) {
       {u"Qword", REG_QWORD, NumberBytes<uint64_t>(0x1122334455667788ull)},
       {u"Double", REG_SZ, Utf16Bytes(std::u16string(u"2.5", 4))},
       {u"Tenth", REG_SZ, Utf16Bytes(std::u16string(u"0.1", 4))},
+      {u"Whole", REG_SZ, Utf16Bytes(std::u16string(u"12", 3))},
+      {u"Small", REG_SZ, Utf16Bytes(std::u16string(u"0.00001", 8))},
+      {u"Large", REG_SZ, Utf16Bytes(std::u16string(u"123456789012.25", 16))},
       {u"Binary", REG_BINARY, std::string("\x01\x02\x00\xFF", 4)},
       {u"Caf\u00E9", REG_SZ, Utf16Bytes(std::u16string(u"ansi name", 10))},
   };
