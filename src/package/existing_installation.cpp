@@ -16,6 +16,7 @@
 #include "package/version_compare.hpp"
 #include "ui/message_boxes.hpp"
 #include "ui/wizard_pages.hpp"
+#include "uninstall/uninstall_list.hpp"
 
 namespace valdorine {
 namespace {
@@ -97,12 +98,23 @@ void AskAboutOldVersion(const InstallScript& script, const RunState& run) {
   if (!AskOkCancel(LanguageString(72), LanguageString(20))) CancelQuietly();
 }
 
+// The install-path value is the installation's own when the script asks the uninstaller to remove
+// it: recorded for every installation, new or not, since product registration writes it.
+void RecordInstallPathValue(const InstallScript& script) {
+  if ((Run().package_flags & package_flag::kUninstallInstallPathValue) == 0 || script.InstallPathKey.IsEmpty()) return;
+  String value_path = FromAnsi(script.InstallPathKey);
+  value_path.PrependUnless(u'\\');
+  RecordUninstallEntry(value_path, uninstall_entry::kRegistryValue);
+}
+
 }  // namespace
 
 void DetectExistingInstallation(const InstallScript& script) {
   RunState& run = Run();
+  if ((run.options.word1 & option1::kProductRegistration) == 0) return;
+  RecordInstallPathValue(script);
   RegKey key;
-  if ((run.options.word1 & option1::kProductRegistration) == 0 || !OpenUninstallKey(script, key)) return;
+  if (!OpenUninstallKey(script, key)) return;
   run.existing_location = ReadLimited(key, u"InstallLocation");
   run.existing_version = ReadLimited(key, u"DisplayVersion");
   run.existing_version_narrow = NarrowFromWide(run.existing_version, code_page::kAnsi);

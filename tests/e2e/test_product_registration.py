@@ -47,6 +47,7 @@ uninstall_key = "RegistrationTest"
 [install]
 folder = '{FOLDER}'
 install_path_value = 'HKLM\\Software\\Registration Test\\Path'
+uninstall_install_path_value = true
 restart_marker = true
 add_to_path = true
 
@@ -143,6 +144,8 @@ def test_silent_install_registers_the_product(build_setup, wine):
     assert re.fullmatch(r"-?\d+", values["ProductFlags"][1])
     assert reg_query(wine, KEY + r"\Tools")["Home"] == ("REG_EXPAND_SZ", FOLDER + r"\tools")
     assert reg_query(wine, r"HKLM\Software\Registration Test")["Path"] == ("REG_SZ", FOLDER)
+    uninstall_list = (drive_c(wine, FOLDER) / "uninstall" / "Uninstall.DAT").read_bytes().split(b"\r\n\r\n")[0]
+    assert b"!\\HKLM\\Software\\Registration Test\\Path\r\n" in uninstall_list + b"\r\n"
 
 
 def test_uninstaller_is_the_installer_without_its_package(build_setup, wine):
