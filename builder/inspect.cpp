@@ -42,14 +42,19 @@ void DescribeLocation(const SetupSection& section, const PackageView& package, R
   report.Add("archive", Report::Object()).Add("offset", Report::Number(uint64_t{package.archive_offset}));
 }
 
-// The archive lies after the section exactly when the file ends with it.
+// The archive lies after the section exactly when the file ends with it (or its signature follows
+// it).
+bool ArchiveLiesInFile(std::span<const uint8_t> file, const SetupSection& section, const PackageView& package) {
+  const uint64_t signature_start = SignatureStart(file, section.pe_offset, file.size());
+  return CheckArchiveInFile(file.size(), section, package, signature_start) == PackageError::kNone;
+}
 PackageError LocateArchive(std::span<const uint8_t> file, std::span<const uint8_t> section_bytes,
                            const SetupSection& section, const PackageView& package, std::span<const uint8_t>& archive,
                            Report& report) {
   Report& where = *report.Find("archive");
-  if (CheckArchiveInFile(file.size(), section, package) == PackageError::kNone) {
+  if (ArchiveLiesInFile(file, section, package)) {
     where.Add("in_file", Report::Number(int64_t{1}));
-    archive = file.subspan(ArchiveFileOffset(section, package));
+    archive = file.subspan(ArchiveFileOffset(section, package), static_cast<size_t>(package.header.archive_length));
     return PackageError::kNone;
   }
   where.Add("in_file", Report::Number(int64_t{0}));
@@ -93,7 +98,7 @@ PackageError ListEntries(std::span<const uint8_t> file, std::span<const uint8_t>
 // The setup without its package; an archive behind the section is left out as well.
 PackageError WriteUninstallerImage(std::span<const uint8_t> file, const SetupSection& section,
                                    const PackageView& package, const std::filesystem::path& path) {
-  const bool archive_in_file = CheckArchiveInFile(file.size(), section, package) == PackageError::kNone;
+  const bool archive_in_file = ArchiveLiesInFile(file, section, package);
   const uint64_t tail = archive_in_file ? file.size() : std::min<uint64_t>(file.size(), uint64_t{section.file_offset} + section.raw_size);
   std::vector<uint8_t> image;
   if (!BuildUninstallerImage(file.first(section.file_offset), file.subspan(tail), section, image)) {

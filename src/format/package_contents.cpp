@@ -1,5 +1,7 @@
 #include "format/package_contents.hpp"
 
+#include <algorithm>
+
 #include "core/string.hpp"
 #include "format/script_cipher.hpp"
 #include "format/xz_codec.hpp"
@@ -48,12 +50,16 @@ uint64_t ArchiveFileOffset(const SetupSection& section, const PackageView& packa
   return uint64_t{section.file_offset} + package.archive_offset;
 }
 
-PackageError CheckArchiveInFile(uint64_t file_size, const SetupSection& section, const PackageView& package) {
+PackageError CheckArchiveInFile(uint64_t file_size, const SetupSection& section, const PackageView& package,
+                                uint64_t signature_start) {
+  constexpr uint64_t kSignatureAlignment = 8;
   const uint64_t start = ArchiveFileOffset(section, package);
-  if (start > file_size || file_size - start != static_cast<uint64_t>(package.header.archive_length)) {
-    return PackageError::kArchiveLengthMismatch;
-  }
-  return PackageError::kNone;
+  const uint64_t length = static_cast<uint64_t>(package.header.archive_length);
+  const uint64_t end = std::min(signature_start, file_size);
+  if (start > end) return PackageError::kArchiveLengthMismatch;
+  const bool exact = end - start == length;
+  const bool padded_before_signature = end < file_size && end - start >= length && end - start - length < kSignatureAlignment;
+  return exact || padded_before_signature ? PackageError::kNone : PackageError::kArchiveLengthMismatch;
 }
 
 uint32_t StubChecksum(std::span<const uint8_t> before_section, uint32_t pe_offset) {

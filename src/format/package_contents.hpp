@@ -32,8 +32,11 @@ PackageError ArchiveInSection(std::span<const uint8_t> section, const PackageVie
                               std::span<const uint8_t>& archive);
 
 // The archive after the section: the bytes from section offset + archive offset to the end of
-// the file must number exactly the archive length (46).
-PackageError CheckArchiveInFile(uint64_t file_size, const SetupSection& section, const PackageView& package);
+// the file must number exactly the archive length (46). In a signed file the archive ends where
+// the signature starts (`signature_start`, see SignatureStart), up to the 7 bytes of padding with
+// which signing aligns the signature to 8 bytes; without a signature it is the file's size.
+PackageError CheckArchiveInFile(uint64_t file_size, const SetupSection& section, const PackageView& package,
+                                uint64_t signature_start);
 uint64_t ArchiveFileOffset(const SetupSection& section, const PackageView& package);
 
 // Integrity mode 1: the package checksum of the file before the section, from the PE header + 92

@@ -104,6 +104,18 @@ bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<co
   return true;
 }
 
+uint64_t SignatureStart(std::span<const uint8_t> file_head, uint32_t pe_offset, uint64_t file_size) {
+  constexpr uint32_t kCertificateDirectory = 4;
+  auto directories = U32At(file_head, uint64_t{pe_offset} + pe::kDirectoryCount);
+  auto offset = U32At(file_head, uint64_t{pe_offset} + pe::kCertificateTable);
+  auto size = U32At(file_head, uint64_t{pe_offset} + pe::kCertificateTable + 4);
+  if (!directories || *directories <= kCertificateDirectory || !offset || !size || *size == 0 ||
+      uint64_t{*offset} + *size != file_size) {
+    return file_size;
+  }
+  return *offset;
+}
+
 void PeChecksum::Add(std::span<const uint8_t> bytes) {
   length_ += bytes.size();
   for (size_t i = 0; i < bytes.size(); i += 2, offset_ += 2) {

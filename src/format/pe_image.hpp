@@ -56,6 +56,11 @@ struct SetupSection {
   uint32_t MappedSize() const { return virtual_size != 0 ? virtual_size : raw_size; }
 };
 
+// Where a signed file's signature begins: the attribute certificate table that the signing tool
+// appends as the file's last bytes (file offset and size from the header's certificate-table
+// directory). The file's size when the file is unsigned or the table is not the file's end.
+uint64_t SignatureStart(std::span<const uint8_t> file_head, uint32_t pe_offset, uint64_t file_size);
+
 // Finds the section in the beginning of the file (up to pe::kMaxHeadersSize bytes): PE header
 // offset 64..4096 (43), 4..99 sections (44), no `.setup` entry (kNoPackage), no file offset (9).
 PackageError LocateSetupSection(std::span<const uint8_t> file_head, SetupSection& section);

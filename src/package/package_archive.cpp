@@ -3,13 +3,24 @@
 #include "format/package_contents.hpp"
 
 namespace valdorine {
+namespace {
+
+// Where the signature of a signed installer begins (its file size when unsigned), from the headers
+// of the file.
+uint64_t InstallerSignatureStart(InstallPackage& package) {
+  std::vector<uint8_t> headers;
+  if (!ReadInstallerBytes(package, 0, package.section.table_end, headers)) return package.file_size;
+  return SignatureStart(headers, package.section.pe_offset, package.file_size);
+}
+
+}  // namespace
 
 PackageError PackageArchive::Open(InstallPackage& package, const PackageSettings& settings) {
   const PackageView& view = package.view;
   std::span<const uint8_t> archive;
   if (settings.archive_in_file) {
     // The length is checked first, so the buffer never grows beyond the archive length.
-    const PackageError error = CheckArchiveInFile(package.file_size, package.section, view);
+    const PackageError error = CheckArchiveInFile(package.file_size, package.section, view, InstallerSignatureStart(package));
     if (error != PackageError::kNone) return error;
     if (!ReadInstallerBytes(package, ArchiveFileOffset(package.section, view),
                             static_cast<uint64_t>(view.header.archive_length), from_file_)) {

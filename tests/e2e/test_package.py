@@ -369,10 +369,13 @@ def test_unsigned_file_fails_the_signature_check_with_1001(packages, wine):
     assert any("Error code: 1001" in t and "System error, code " in t for t in texts), texts
 
 
-def test_signed_file_passes_the_signature_check(packages, wine):
+@pytest.mark.parametrize("options", [(), ("--archive-in-file",)], ids=["archive-in-section", "archive-in-file"])
+def test_signed_file_passes_the_signature_check(packages, wine, options):
     # Wine accepts a self-signed certificate where Windows would report an untrusted root
-    # (outcome 3); the outcome seen here is 0, trusted.
-    signed = packages.signed(packages.build("mode2", "--integrity", "2"), "mode2-signed")
+    # (outcome 3); the outcome seen here is 0, trusted. Signing appends the signature after the
+    # archive when the archive lies behind the section; the archive still ends where it began.
+    name = "mode2" + "".join(options)
+    signed = packages.signed(packages.build(name, "--integrity", "2", *options), name + "-signed")
     assert run_setup(wine, signed) == (1, [])
 
 

@@ -106,10 +106,25 @@ TEST(PackageHeader, ArchiveLocationChecks) {
   SetupSection location;
   location.file_offset = 0x1000;
   const uint64_t end = 0x1000 + view.archive_offset + static_cast<uint64_t>(view.header.archive_length);
-  EXPECT_EQ(CheckArchiveInFile(end, location, view), PackageError::kNone);
-  EXPECT_EQ(CheckArchiveInFile(end + 1, location, view), PackageError::kArchiveLengthMismatch);
-  EXPECT_EQ(CheckArchiveInFile(end - 1, location, view), PackageError::kArchiveLengthMismatch);
-  EXPECT_EQ(CheckArchiveInFile(100, location, view), PackageError::kArchiveLengthMismatch);
+  struct Case {
+    uint64_t file_size;
+    uint64_t signature_start;
+    PackageError expected;
+  } cases[] = {
+      {end, end, PackageError::kNone},
+      {end + 1, end + 1, PackageError::kArchiveLengthMismatch},
+      {end - 1, end - 1, PackageError::kArchiveLengthMismatch},
+      {100, 100, PackageError::kArchiveLengthMismatch},
+      // Signed: the signature follows the archive, directly or after its alignment padding.
+      {end + 2000, end, PackageError::kNone},
+      {end + 2000, end + 7, PackageError::kNone},
+      {end + 2000, end + 8, PackageError::kArchiveLengthMismatch},
+      {end + 2000, end - 1, PackageError::kArchiveLengthMismatch},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CheckArchiveInFile(c.file_size, location, view, c.signature_start), c.expected)
+        << c.file_size << " " << c.signature_start;
+  }
 }
 
 }  // namespace

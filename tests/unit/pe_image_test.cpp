@@ -91,6 +91,22 @@ TEST(UninstallerImage, RemovesASectionInTheMiddleAndMovesLaterOnes) {
   EXPECT_EQ(U32(image, kTestPeOffset + pe::kChecksum), checksum.Result());
 }
 
+TEST(SignatureStart, IsTheCertificateTableThatEndsTheFile) {
+  std::vector<uint8_t> file = MakeTestStub();
+  const uint64_t unsigned_size = file.size();
+  const uint32_t certificate = kTestPeOffset + pe::kCertificateTable;
+  EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size), unsigned_size);  // no table
+  Put32(file, certificate, static_cast<uint32_t>(unsigned_size));
+  Put32(file, certificate + 4, 0x300);
+  EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size + 0x300), unsigned_size);
+  // A table that does not end the file, or one the directory count leaves out, is not a signature.
+  EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size + 0x301), unsigned_size + 0x301);
+  Put32(file, kTestPeOffset + pe::kDirectoryCount, 4);
+  EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size + 0x300), unsigned_size + 0x300);
+  // Headers cut short are read as unsigned.
+  EXPECT_EQ(SignatureStart(std::span(file).first(certificate), kTestPeOffset, 5000), 5000u);
+}
+
 TEST(UninstallerImage, RefusesHeadersOutsideTheCopiedBytes) {
   const std::vector<uint8_t> file = StubWithSetupAt(3);
   SetupSection section;

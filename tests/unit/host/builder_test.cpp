@@ -84,7 +84,7 @@ void ExpectReadable(const std::vector<uint8_t>& file, const BuildOptions& option
 
   std::span<const uint8_t> archive;
   if (options.archive_in_file) {
-    ASSERT_EQ(CheckArchiveInFile(file.size(), section, package), PackageError::kNone);
+    ASSERT_EQ(CheckArchiveInFile(file.size(), section, package, file.size()), PackageError::kNone);
     archive = bytes.subspan(ArchiveFileOffset(section, package));
   } else {
     ASSERT_EQ(ArchiveInSection(mapped, package, archive), PackageError::kNone);
