@@ -91,6 +91,12 @@ String ParentFolder(const String& path) {
   return WithoutTrailingSeparators(trimmed.Substring(0, at - 1));
 }
 
+String FileNamePart(const String& path) {
+  int at = path.WideLength();
+  while (at > 0 && !IsSeparator(path.WideAt(at - 1))) --at;
+  return path.Substring(at);
+}
+
 char16_t DriveLetter(const String& path) {
   const char16_t first = path.WideAt(0);
   if (!IsAsciiLetter(first) || path.WideAt(1) != u':') return 0;

@@ -29,6 +29,9 @@ String WithoutTrailingSeparators(const String& path);
 // root ("C:\dir\f" gives "C:\dir", "C:\f" gives "C:\"); empty when the path has a single component.
 String ParentFolder(const String& path);
 
+// The path's last component: what follows its last separator ("C:\dir\f.txt" gives "f.txt").
+String FileNamePart(const String& path);
+
 // The drive letter (upper case) of a path that starts with a letter and a colon, else 0.
 char16_t DriveLetter(const String& path);
 

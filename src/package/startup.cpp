@@ -6,6 +6,7 @@
 #include "core/fatal.hpp"
 #include "core/random.hpp"
 #include "core/win32/privileges.hpp"
+#include "diagnostics/notifications.hpp"
 #include "package/command_line.hpp"
 #include "package/fatal_display.hpp"
 #include "package/install_script_setup.hpp"
@@ -14,6 +15,8 @@
 #include "package/orderly_exit.hpp"
 #include "package/package_startup.hpp"
 #include "package/run_switches.hpp"
+#include "uninstall/self_delete_batch.hpp"
+#include "uninstall/uninstaller.hpp"
 
 namespace valdorine {
 namespace {
@@ -64,9 +67,17 @@ void ParseCommandLine() {
   if (!reason.IsEmpty()) Usage(reason);
 }
 
-// The uninstaller for the named product; the exit code is 0 whatever it reports.
+// The uninstaller for the named product; the exit code is 0 whatever it reports. A complete
+// uninstallation notifies the product's address and leaves the uninstaller's own removal to the
+// self-deleting batch, which runs once this process has ended.
 [[noreturn]] void RunUninstallBranch() {
-  if (Switches().product_to_uninstall.IsEmpty()) Usage(String::FromWide(u"Product name required"));
+  const String& name = Switches().product_to_uninstall;
+  if (name.IsEmpty()) Usage(String::FromWide(u"Product name required"));
+  if (Uninstall(name)) {
+    const UninstallerState& product = UninstalledProduct();
+    SendNotification(product.notify_url, false);
+    WriteSelfDeleteBatch({Process().module_path, product.install_dir, product.uninstall_subdir});
+  }
   OrderlyExit(0);
 }
 

@@ -1,0 +1,114 @@
+#include "uninstall/association_restore.hpp"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "core/win32/registry.hpp"
+#include "core/win32/win_text.hpp"
+#include "uninstall/registry_removal.hpp"
+
+namespace valdorine {
+namespace {
+
+constexpr uint32_t kOpenFlags = reg_key::kOpenOnly | reg_key::kDefaultSecurity;
+
+// One record's texts, wide.
+struct Association {
+  String extension;
+  String class_name;
+  String verb;
+  String icon;
+};
+
+// Makes the backup value the default again and deletes it; false when there is no backup.
+bool RestoreDefault(HKEY root, const String& subkey, const String& backup_name) {
+  RegKey key;
+  if (key.OpenKey(root, subkey, kOpenFlags, reg_access::kAll) == open_key_result::kFailed) return false;
+  String previous;
+  if (!key.ReadString(backup_name, previous) || previous.IsEmpty()) return false;
+  key.SetString(String(), previous);
+  key.DeleteValue(backup_name);
+  return true;
+}
+
+// The same, but without a backup the default value the installation set is deleted.
+bool RestoreOrClearDefault(HKEY root, const String& subkey, const String& backup_name) {
+  if (RestoreDefault(root, subkey, backup_name)) return true;
+  RegKey key;
+  if (key.OpenKey(root, subkey, kOpenFlags, reg_access::kAll) != open_key_result::kFailed) key.DeleteValue(String());
+  return false;
+}
+
+bool HasSubkeys(HKEY root, const String& subkey) {
+  RegKey key;
+  return key.OpenKey(root, subkey, kOpenFlags, reg_access::kRead) != open_key_result::kFailed &&
+         !key.SubkeyNames().IsEmpty();
+}
+
+void DeleteSubkey(HKEY root, const String& subkey) { RegDeleteTreeW(root, WinText(subkey)); }
+
+void RemoveOpenWithEntry(const Association& record) {
+  if (!EqualsIgnoreCase(record.verb, String::FromWide(u"open"))) return;
+  const String open_with = JoinPath(record.extension, String::FromWide(u"OpenWithProgids"));
+  RegKey key;
+  if (key.OpenKey(HKEY_CLASSES_ROOT, open_with, kOpenFlags, reg_access::kAll) != open_key_result::kFailed) {
+    key.DeleteValue(record.class_name);
+  }
+  key.Close();
+  DeleteKeyIfEmpty(HKEY_CLASSES_ROOT, open_with, 0);
+}
+
+void RestoreIcon(const Association& record, const String& backup_name) {
+  if (record.icon.IsEmpty()) return;
+  const String icon_key = JoinPath(record.class_name, String::FromWide(u"DefaultIcon"));
+  if (!RestoreOrClearDefault(HKEY_CLASSES_ROOT, icon_key, backup_name)) DeleteKeyIfEmpty(HKEY_CLASSES_ROOT, icon_key, 0);
+}
+
+void RestoreVerb(const Association& record, const String& backup_name) {
+  const String shell_key = JoinPath(record.class_name, String::FromWide(u"shell"));
+  RestoreOrClearDefault(HKEY_CLASSES_ROOT, shell_key, backup_name);
+  const String verb_key = JoinPath(shell_key, record.verb);
+  const String command_key = JoinPath(verb_key, String::FromWide(u"command"));
+  if (!RestoreOrClearDefault(HKEY_CLASSES_ROOT, command_key, backup_name)) DeleteSubkey(HKEY_CLASSES_ROOT, verb_key);
+  if (!HasSubkeys(HKEY_CLASSES_ROOT, shell_key)) DeleteSubkey(HKEY_CLASSES_ROOT, shell_key);
+}
+
+void RestoreAssociation(const Association& record, const String& backup_name) {
+  const bool extension_restored = RestoreDefault(HKEY_CLASSES_ROOT, record.extension, backup_name);
+  RemoveOpenWithEntry(record);
+  RestoreDefault(HKEY_CLASSES_ROOT, record.class_name, backup_name);
+  RestoreIcon(record, backup_name);
+  RestoreVerb(record, backup_name);
+  if (HasSubkeys(HKEY_CLASSES_ROOT, record.class_name)) return;
+  DeleteSubkey(HKEY_CLASSES_ROOT, record.class_name);
+  if (!extension_restored) DeleteSubkey(HKEY_CLASSES_ROOT, record.extension);
+}
+
+String FieldAt(const Array<String>& fields, int index) {
+  return index < fields.Count() ? WideFromNarrow(fields[index], code_page::kAnsi) : String();
+}
+
+}  // namespace
+
+String AssociationBackupName(const String& product_name) {
+  String name;
+  for (int i = 0; i < product_name.WideLength(); ++i) {
+    const char16_t c = product_name.WideAt(i);
+    if (c != u'\\' && c != u'\r' && c != u'\n' && c != u'\t') name.AppendWideChar(c);
+  }
+  name.AppendWide(u" Backup");
+  return name;
+}
+
+void RestoreAssociations(const Array<Array<String>>& records, const String& product_name) {
+  const String backup_name = AssociationBackupName(product_name);
+  for (const Array<String>& fields : records) {
+    const Association record{FieldAt(fields, 0), FieldAt(fields, 1), FieldAt(fields, 2), FieldAt(fields, 3)};
+    if (record.extension.IsEmpty() || record.class_name.IsEmpty()) continue;
+    RestoreAssociation(record, backup_name);
+  }
+  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
+
+}  // namespace valdorine
