@@ -10,6 +10,7 @@ PageResult ShowReadmePage(const String&) { return PageResult::kNotAvailable; }
 PageResult ShowChooseDirPage(String&) { return PageResult::kNotAvailable; }
 PageResult ShowStartMenuPage(String&) { return PageResult::kNotAvailable; }
 PageResult ShowMustUninstallPage() { return PageResult::kNotAvailable; }
+PageResult ShowSupportOfferPage(const String&) { return PageResult::kNotAvailable; }
 PageResult ShowProgressPage() { return PageResult::kNotAvailable; }
 
 SummaryChoices SummaryPageChoices() { return {}; }

@@ -35,6 +35,9 @@ PageResult ShowChooseDirPage(String& folder);
 PageResult ShowStartMenuPage(String& folder);
 // The page that says an earlier version must be uninstalled first; accepted means "uninstall now".
 PageResult ShowMustUninstallPage();
+// The uninstaller's support offer for the web address `address`: accepted means "Get Support"
+// instead of uninstalling, cancelled means "Uninstall".
+PageResult ShowSupportOfferPage(const String& address);
 
 // The progress page: shown for the installation work, closed before the install log is written.
 PageResult ShowProgressPage();

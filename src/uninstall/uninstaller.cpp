@@ -154,10 +154,32 @@ void UseRecordedStrings(const UninstallRecords& records) {
   OrderlyExit(1);
 }
 
-void Confirm(const UninstallRecords& records) {
+bool IsWebAddress(const String& text) {
+  return text.StartsWithIgnoreCase(u"http://") || text.StartsWithIgnoreCase(u"https://");
+}
+
+// The product's support address, offered before anything is removed; true when the user takes it
+// (the address is opened and nothing is uninstalled).
+bool TakesSupportOffer(const String& support_offer) {
+  String address = support_offer;
+  address.TrimRight();
+  const int start = address.FindFirstNotOf(u" \t\r\n", 0);
+  address = start < 0 ? String() : address.Substring(start);
+  if (!IsWebAddress(address) || ShowSupportOfferPage(address) != PageResult::kAccepted) return false;
+  ShellExecuteW(nullptr, L"open", WinText(address), nullptr, nullptr, SW_SHOWNORMAL);
+  return true;
+}
+
+// The programs to close and the user's confirmation; false when the user takes the support offer
+// instead. "No" to the confirmation ends the process with exit code 1.
+bool Confirm(const UninstallRecords& records) {
   CloseMatchingPrograms(records.auto_close);
-  if (!Switches().automatic_mode && !AskYesNo(LanguageString(text::kConfirm), LanguageString(text::kConfirmCaption))) OrderlyExit(1);
+  if (!Switches().automatic_mode) {
+    if (!AskYesNo(LanguageString(text::kConfirm), LanguageString(text::kConfirmCaption))) OrderlyExit(1);
+    if (TakesSupportOffer(Product().support_offer)) return false;
+  }
   AskToClosePrograms(records.auto_close, CancelUninstallation);
+  return true;
 }
 
 // Runs an uninstall batch stored in `value` and deletes the value.
@@ -347,11 +369,13 @@ bool Uninstall(const String& name) {
     return false;
   }
   PublishProduct(product);
+  // Notifications name the installation's run; the number drawn at start-up stands in without one.
+  if (product.session != 0) Process().session_number = product.session;
   const FileSystemRedirectionOff redirection(product.product_64bit);
   UninstallRecords records;
   if (!LoadRecords(product, records)) return false;
   UseRecordedStrings(records);
-  Confirm(records);
+  if (!Confirm(records)) return false;
   RemoveProduct(key, name, records);
   return Finish();
 }

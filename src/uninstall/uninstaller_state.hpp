@@ -21,6 +21,7 @@ struct UninstallerState {
   String notify_url;         // 8-bit (ANSI), as the notification sender takes it
   String desktop_folder;
   String support_offer;
+  uint64_t session = 0;      // the installation run's identifier; 0 when none was stored
   String shared_path;
   String start_menu;         // ProductStartMenu
   String uninstall_batch1;   // 8-bit (code page 1252), as the batch runner takes it

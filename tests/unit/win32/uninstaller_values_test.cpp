@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "core/win32/registry.hpp"
+#include "core/win32/win_text.hpp"
 #include "operations/path_entry.hpp"
 #include "scratch_folder.hpp"
 #include "uninstall/font_removal.hpp"
@@ -29,6 +31,27 @@ TEST(UninstallerValuesTest, OptionWordsReadAsStored) {
   EXPECT_EQ(ParseOptionWord(W(u"-1")), ~uint64_t{0});  // all 64 bits, as a signed decimal
   EXPECT_EQ(ParseOptionWord(W(u"35184372088832")), uint64_t{1} << 45);
   EXPECT_EQ(ParseOptionWord(W(u"junk")), 0u);
+}
+
+// The values as product registration stores them, read from a scratch key of the current user.
+TEST(UninstallerValuesTest, StateFromTheProductsValues) {
+  const String path = String::FormatWide(u"\\HKCU\\Software\\Valdorine Tests\\Uninstaller-%lu", GetCurrentProcessId());
+  RegKey key;
+  ASSERT_NE(key.OpenKey(path, reg_key::kDefaultSecurity, KEY_ALL_ACCESS), open_key_result::kFailed);
+  ASSERT_TRUE(key.SetString(W(u"InstallLocation"), W(u"C:\\App\\")));
+  ASSERT_TRUE(key.SetString(W(u"ProductFlags"), W(u"-9223372036854775804")));
+  ASSERT_TRUE(key.SetQword(W(u"Session"), 0x0123456789ABCDEFull));
+  ASSERT_TRUE(key.SetString(W(u"SupportOffer"), W(u" https://example.com/help ")));
+  UninstallerState state;
+  EXPECT_TRUE(ReadUninstallerState(key, W(u"KeyName"), state));
+  EXPECT_EQ(state.product_name, W(u"KeyName"));  // no DisplayName: the name from the command line
+  EXPECT_EQ(state.install_dir, W(u"C:\\App"));
+  EXPECT_EQ(state.flags, 0x8000000000000004ull);
+  EXPECT_EQ(state.session, 0x0123456789ABCDEFull);
+  EXPECT_EQ(state.support_offer, W(u" https://example.com/help "));
+  ASSERT_TRUE(key.SetString(W(u"InstallLocation"), W(u"  ")));
+  EXPECT_FALSE(ReadUninstallerState(key, W(u"KeyName"), state));  // blank location: corrupt
+  RegDeleteTreeW(HKEY_CURRENT_USER, WinText(path.Substring(6)));
 }
 
 TEST(UninstallerValuesTest, FontPairsFromTheStoredValue) {
