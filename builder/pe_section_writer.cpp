@@ -16,6 +16,8 @@ constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kMachineI386 = 0x14C;
 constexpr uint32_t kSetupSectionCharacteristics = 0x40000040;  // initialised data, readable
 
+constexpr uint32_t kFilePageSize = 0x1000;
+
 uint64_t AlignUp(uint64_t value, uint32_t alignment) { return (value + alignment - 1) / alignment * alignment; }
 
 bool IsPowerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
@@ -75,7 +77,10 @@ void StubImage::ValidateAndLocate(const std::string& stub_name) {
   }
   if (end_of_data < bytes_.size()) refuse("has data after its last section (is it signed?)");
 
-  section_file_offset_ = static_cast<uint32_t>(AlignUp(end_of_data, file_alignment_));
+  // The package starts on a page boundary of the file, so that a loader can map it straight from
+  // the file: Wine reads a section that is not page-aligned in the file into private memory, which
+  // would hold the whole package in memory for the whole installation.
+  section_file_offset_ = static_cast<uint32_t>(AlignUp(end_of_data, std::max(file_alignment_, kFilePageSize)));
   section_virtual_address_ = static_cast<uint32_t>(end_of_image);
   bytes_.resize(section_file_offset_, 0);
 }

@@ -33,6 +33,26 @@ bool SubtractU32(std::span<uint8_t> image, uint64_t offset, uint32_t amount) {
   return true;
 }
 
+// The zeros between the end of the data of the sections before `section` (or of the headers) and
+// the section itself: the padding with which a builder placed the section on a page boundary. 0
+// when anything else lies there.
+uint32_t AlignmentPadding(std::span<const uint8_t> before_section, const SetupSection& section) {
+  auto headers_size = U32At(before_section, uint64_t{section.pe_offset} + pe::kSizeOfHeaders);
+  auto optional_size = U16At(before_section, uint64_t{section.pe_offset} + pe::kOptionalHeaderSize);
+  if (!headers_size || !optional_size) return 0;
+  uint64_t data_end = *headers_size;
+  const uint32_t table = section.pe_offset + pe::kOptionalHeader + *optional_size;
+  for (uint32_t entry = table; entry < section.table_end; entry += pe::kSectionEntrySize) {
+    auto raw_offset = U32At(before_section, entry + pe::kRawOffset);
+    auto raw_size = U32At(before_section, entry + pe::kRawSize);
+    if (entry == section.entry_offset || !raw_offset || !raw_size || *raw_offset >= section.file_offset) continue;
+    data_end = std::max(data_end, uint64_t{*raw_offset} + *raw_size);
+  }
+  if (data_end >= section.file_offset || section.file_offset > before_section.size()) return 0;
+  const auto gap = before_section.subspan(static_cast<size_t>(data_end), static_cast<size_t>(section.file_offset - data_end));
+  return std::all_of(gap.begin(), gap.end(), [](uint8_t b) { return b == 0; }) ? static_cast<uint32_t>(gap.size()) : 0;
+}
+
 }  // namespace
 
 PackageError LocateSetupSection(std::span<const uint8_t> file_head, SetupSection& section) {
@@ -66,7 +86,9 @@ bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<co
   if (section.table_end + pe::kSectionEntrySize > before_section.size() || section.entry_offset >= section.table_end) {
     return false;
   }
-  image.assign(before_section.begin(), before_section.end());
+  // The padding before the section goes with it, so an image of a stub is that stub again.
+  const uint32_t padding = AlignmentPadding(before_section, section);
+  image.assign(before_section.begin(), before_section.end() - padding);
   image.insert(image.end(), after_section.begin(), after_section.end());
   const std::span<uint8_t> bytes(image);
 
@@ -83,7 +105,7 @@ bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<co
   for (uint32_t entry = section.entry_offset + pe::kSectionEntrySize; entry < section.table_end;
        entry += pe::kSectionEntrySize) {
     const uint32_t raw_offset = *U32At(bytes, entry + pe::kRawOffset);
-    if (raw_offset > section.file_offset) StoreU32(bytes.subspan(entry + pe::kRawOffset), raw_offset - raw);
+    if (raw_offset > section.file_offset) StoreU32(bytes.subspan(entry + pe::kRawOffset), raw_offset - raw - padding);
   }
   std::copy(image.begin() + section.entry_offset + pe::kSectionEntrySize,
             image.begin() + section.table_end + pe::kSectionEntrySize, image.begin() + section.entry_offset);
@@ -94,7 +116,7 @@ bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<co
   auto certificate_offset = U32At(bytes, certificate);
   if (directories && *directories > 4 && certificate_offset && *certificate_offset > section.file_offset &&
       certificate + 4 <= section.entry_offset) {
-    StoreU32(bytes.subspan(static_cast<size_t>(certificate)), *certificate_offset - raw);
+    StoreU32(bytes.subspan(static_cast<size_t>(certificate)), *certificate_offset - raw - padding);
   }
 
   // The PE checksum of the installer no longer fits the smaller file.

@@ -136,6 +136,7 @@ def test_output_is_a_valid_image_with_the_package_where_the_header_says(packages
     section = setup_section(setup)
     data = setup.read_bytes()
     start = section.PointerToRawData
+    assert start % 0x1000 == 0  # on a page boundary, so that loaders map it from the file
     assert struct.unpack_from("<I", data, start)[0] == 0xA4F23DE5
     assert data[start + VERSION:start + VERSION + 7] == b"42.1.2\0"
     script_length, = struct.unpack_from("<I", data, start + SCRIPT_LENGTH)
@@ -160,7 +161,8 @@ def test_uninstaller_image_is_the_stub_again_and_runs(packages, wine):
     image = expect_valid_image(image_path)
     stub = packages.stub.read_bytes()
     checksum_field = image.OPTIONAL_HEADER.get_file_offset() + 64
-    assert image_path.read_bytes()[:checksum_field] + image_path.read_bytes()[checksum_field + 4:] == \
+    image_bytes = image_path.read_bytes()
+    assert image_bytes[:checksum_field] + image_bytes[checksum_field + 4:] == \
         stub[:checksum_field] + stub[checksum_field + 4:]
     code, texts = run_setup(wine, image_path)
     assert code == 1
