@@ -2,7 +2,9 @@
 
 #include "core/win32/registry.hpp"
 #include "core/win32/win_text.hpp"
+#include "core/win32/file_system.hpp"
 #include "operations/path_entry.hpp"
+#include "paths/path_variables.hpp"
 #include "scratch_folder.hpp"
 #include "uninstall/font_removal.hpp"
 #include "uninstall/uninstaller_state.hpp"
@@ -52,6 +54,24 @@ TEST(UninstallerValuesTest, StateFromTheProductsValues) {
   ASSERT_TRUE(key.SetString(W(u"InstallLocation"), W(u"  ")));
   EXPECT_FALSE(ReadUninstallerState(key, W(u"KeyName"), state));  // blank location: corrupt
   RegDeleteTreeW(HKEY_CURRENT_USER, WinText(path.Substring(6)));
+}
+
+// A font as the file loop leaves it: the file in the fonts folder and its value in the system's
+// font list. Both go; a font the user keeps (the question answered "no") is not the case here.
+TEST(UninstallerValuesTest, FontsLoseTheirFileAndTheirRegistration) {
+  const String fonts_folder = PathVariableValue(PathVariable::kFontDir, RunPathVariables());
+  const String file = JoinPath(fonts_folder, W(u"valdorine-test-font.ttf"));
+  ASSERT_TRUE(testing::WriteBytes(file, "not really a font"));
+  const String fonts_key = W(u"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts");
+  RegKey key;
+  ASSERT_NE(key.OpenKey(HKEY_LOCAL_MACHINE, fonts_key, reg_key::kDefaultSecurity, reg_access::kAll), open_key_result::kFailed);
+  ASSERT_TRUE(key.SetString(W(u"Valdorine Test (TrueType)"), W(u"valdorine-test-font.ttf")));
+
+  RemoveFonts(ParseProductFonts(String::FromNarrow("\"Valdorine Test (TrueType)\" \"valdorine-test-font.ttf\" ")),
+              false);
+  EXPECT_FALSE(FileExists(file));
+  String value;
+  EXPECT_FALSE(key.ReadString(W(u"Valdorine Test (TrueType)"), value));
 }
 
 TEST(UninstallerValuesTest, FontPairsFromTheStoredValue) {
