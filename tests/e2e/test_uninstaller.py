@@ -28,7 +28,7 @@ LAST_BATCH_MARK = r"C:\last-batch.txt"
 ENVIRONMENT = r"HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
 
 
-def project(folder: Path, uninstall_options: str) -> Path:
+def project(folder: Path, uninstall_options: str, tables: str) -> Path:
     (folder / "data").mkdir()
     (folder / "payload.txt").write_text("payload\n")
     (folder / "data" / "held.txt").write_text("held\n")
@@ -67,13 +67,15 @@ source = "payload.txt"
 [[files]]
 source = "data/**"
 folder = "data"
+
+{tables}
 """)
     return path
 
 
-def build_setup(build, folder: Path, uninstall_options: str = "") -> Path:
+def build_setup(build, folder: Path, uninstall_options: str = "", tables: str = "") -> Path:
     output = folder / "setup.exe"
-    subprocess.run([str(build.builder), "build", str(project(folder, uninstall_options)), "--stub",
+    subprocess.run([str(build.builder), "build", str(project(folder, uninstall_options, tables)), "--stub",
                     str(build.installer), "-o", str(output)], check=True, stdout=subprocess.DEVNULL)
     return output
 
@@ -235,3 +237,26 @@ def test_completion_message_after_the_confirmation(build, tmp_path, wine):
     assert question is not None and message is not None
     assert any("Uninstall Test has been removed from this computer." in text for text in message.texts)
     assert not key_exists(wine, KEY)
+
+
+def test_deletion_left_for_the_restart_ends_with_the_restart_question(build, tmp_path, wine):
+    leftover_deletion = """
+[[conditional_delete]]
+pattern = 'leftover.log'
+when = ["uninstall"]
+at_restart = "always"
+"""
+    install(wine, build_setup(build, tmp_path, tables=leftover_deletion))
+    leftover = drive_c(wine, FOLDER + r"\leftover.log")
+    leftover.write_text("written by the product")
+
+    process = wine.start(UNINSTALLER, "/u:UninstallTest")
+    assert wine.read_window("uninstall.exe", timeout=20, press_text="&Yes") is not None
+    restart = wine.read_window("uninstall.exe", timeout=30, press_text="&No")
+    assert wine.wait(process) == 0
+    assert restart is not None
+    assert any("Windows must be restarted to finish removing Uninstall Test." in text for text in restart.texts)
+    assert leftover.exists()  # deleted only at the restart
+    pending = reg_output(wine, "query", r"HKLM\SYSTEM\CurrentControlSet\Control\Session Manager",
+                         "/v", "PendingFileRenameOperations")[1]
+    assert FOLDER + r"\leftover.log" in pending
