@@ -133,11 +133,13 @@ void ReadConditionalDelete(TableReader t, FileDeletion& d) {
                          {"size-equals", 4}, {"size-at-least", 5}, {"size-at-most", 6}});
   t.Ansi("value", d.condition_value);
   for (const std::string& when : t.TextList("when")) {
-    if (when == "install") d.flags |= 0x4;
-    else if (when == "uninstall") d.flags |= 0x8;
+    if (when == "install") d.flags |= deletion_flag::kWhenInstalling;
+    else if (when == "uninstall") d.flags |= deletion_flag::kWhenUninstalling;
     else t.Problem("when", "\"" + when + "\" is not \"install\" or \"uninstall\"");
   }
-  if (auto restart = t.Choice<uint8_t>("at_restart", {{"never", 0}, {"always", 1}, {"when-in-use", 2}})) {
+  if (auto restart = t.Choice<uint8_t>("at_restart", {{"never", 0},
+                                                      {"always", deletion_flag::kOnlyAtRestart},
+                                                      {"when-in-use", deletion_flag::kAtRestartOnFailure}})) {
     d.flags |= *restart;
   }
   t.Finish();
@@ -148,7 +150,7 @@ void ReadAutoClose(TableReader t, AutoCloseEntry& a) {
   t.Ansi("window_title", a.window_title);
   t.Ansi("program", a.program_name);
   t.ChoiceInto<uint8_t>("action", a.action, {{"close", 0}, {"quit", 1}, {"ask", 2}, {"terminate", 3}});
-  if (t.Bool("keep_for_uninstall").value_or(false)) a.flags |= 0x2;
+  if (t.Bool("keep_for_uninstall").value_or(false)) a.flags |= kAutoCloseForUninstaller;
   if (a.window_class == String::FromWide(u"~~THE~END~~")) {
     t.Problem("window_class", "this class ends the list in the installer");
   }

@@ -27,8 +27,15 @@ struct OptionWords {
   uint64_t Value() const { return word1 | (uint64_t{word2} << 32); }
 };
 
-// One conditional deletion (flags: 0x1 only at restart, 0x2 at restart when the immediate
-// deletion fails, 0x4 before installing, 0x8 at uninstallation).
+// The flags of a conditional deletion.
+namespace deletion_flag {
+inline constexpr uint8_t kOnlyAtRestart = 0x1;       // no immediate attempt
+inline constexpr uint8_t kAtRestartOnFailure = 0x2;  // at restart when the immediate deletion fails
+inline constexpr uint8_t kWhenInstalling = 0x4;      // before the files are installed
+inline constexpr uint8_t kWhenUninstalling = 0x8;    // during uninstallation
+}  // namespace deletion_flag
+
+// One conditional deletion (flags: deletion_flag).
 struct FileDeletion {
   String pattern;          // ANSI; path variables and wildcards allowed
   uint8_t condition_kind = 0;
@@ -79,8 +86,9 @@ struct AutoCloseEntry {
   String window_title;  // ANSI pattern
   String program_name;  // ANSI, shown to the user
   uint8_t action = 0;   // 0 close request, 1 quit message, 2 ask the user, 3 terminate
-  uint8_t flags = 0;    // 0x2 keeps the entry for the uninstaller
+  uint8_t flags = 0;    // kAutoCloseForUninstaller keeps the entry for the uninstaller
 };
+inline constexpr uint8_t kAutoCloseForUninstaller = 0x2;
 template <> inline constexpr bool kDeclaredAsStruct<AutoCloseEntry> = true;
 
 // Field 82: the size estimate's extra bytes, the page style of each wizard page and the

@@ -25,12 +25,6 @@
 namespace valdorine {
 namespace {
 
-// FileDeletion flags.
-constexpr uint8_t kOnlyAtRestart = 0x1;
-constexpr uint8_t kAtRestartOnFailure = 0x2;
-constexpr uint8_t kWhenInstalling = 0x4;
-constexpr uint8_t kWhenUninstalling = 0x8;
-
 // Condition kinds 1-3 compare the file's version, 4-6 its size: equal, at least, at most.
 constexpr int kFirstVersionKind = 1;
 constexpr int kFirstSizeKind = 4;
@@ -120,15 +114,15 @@ bool DeleteAfterRestart(const String& path, bool now_failed, DWORD error, bool i
 bool DeleteMatchingFile(const FileDeletion& record, const String& path, DWORD attributes, bool installing) {
   SetFileAttributesW(WinText(path), attributes & ~kClearedAttributes);
   DWORD error = 0;
-  if (!(record.flags & kOnlyAtRestart)) {
+  if (!(record.flags & deletion_flag::kOnlyAtRestart)) {
     if (DeleteFileW(WinText(path))) {
       if (installing) LogFormatW(u"Deleted file: %s\r\n", path.Wide());
       return true;
     }
     error = GetLastError();
   }
-  if (record.flags & (kOnlyAtRestart | kAtRestartOnFailure)) {
-    return DeleteAfterRestart(path, !(record.flags & kOnlyAtRestart), error, installing);
+  if (record.flags & (deletion_flag::kOnlyAtRestart | deletion_flag::kAtRestartOnFailure)) {
+    return DeleteAfterRestart(path, !(record.flags & deletion_flag::kOnlyAtRestart), error, installing);
   }
   if (installing) LogFormatW(u"Failed to delete file \"%s\": %s\r\n", path.Wide(), SystemErrorText(error).Wide());
   return false;
@@ -155,7 +149,7 @@ DeletionCounts RunDeletion(const FileDeletion& record, bool installing) {
 }  // namespace
 
 void RunConditionalDeletions(Array<FileDeletion>& records, bool installing) {
-  const uint8_t phase = installing ? kWhenInstalling : kWhenUninstalling;
+  const uint8_t phase = installing ? deletion_flag::kWhenInstalling : deletion_flag::kWhenUninstalling;
   int processed = 0;
   for (int i = 0; i < records.Count();) {
     DeletionCounts counts;

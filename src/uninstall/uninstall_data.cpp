@@ -41,7 +41,7 @@ UninstallDataContent InstallationContent(const InstallScript& script) {
           window_title,
           WithFlag(script.AutoClose, kAutoCloseForUninstaller),
           CollectedUninstallSections(),
-          WithFlag(script.ConditionalDeletes, kDeleteAtUninstall)};
+          WithFlag(script.ConditionalDeletes, deletion_flag::kWhenUninstalling)};
 }
 
 String KeptString(const UninstallRecords& kept, int number) {

@@ -19,8 +19,6 @@ inline constexpr int kSpecialStringNumber = 999;
 
 // The flag of an install script's AutoClose entry that the uninstaller applies too, and the flag
 // of a conditional deletion that is carried out at uninstallation.
-inline constexpr uint8_t kAutoCloseForUninstaller = 0x2;
-inline constexpr uint8_t kDeleteAtUninstall = 0x8;
 
 // The section texts that install operations add to while the installation runs; each line ends
 // with CR LF. All are 8-bit except `registry2`, which is wide and stored as UTF-8.

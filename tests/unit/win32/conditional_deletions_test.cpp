@@ -36,10 +36,10 @@ using testing::W;
 using testing::WideOf;
 using testing::WriteBytes;
 
-constexpr uint8_t kOnlyAtRestart = 0x1;
-constexpr uint8_t kAtRestartOnFailure = 0x2;
-constexpr uint8_t kInstalling = 0x4;
-constexpr uint8_t kUninstalling = 0x8;
+using deletion_flag::kAtRestartOnFailure;
+using deletion_flag::kOnlyAtRestart;
+constexpr uint8_t kInstalling = deletion_flag::kWhenInstalling;
+constexpr uint8_t kUninstalling = deletion_flag::kWhenUninstalling;
 
 void PutWord(std::string& bytes, size_t at, WORD value) { std::memcpy(&bytes[at], &value, sizeof(value)); }
 
