@@ -122,6 +122,9 @@ def install(env: dict[str, str], setup: Path, arguments: list[str], target: Path
     result.exit_code = process.wait()
     result.wall = time.perf_counter() - start
     result.files, result.bytes = landed(target, *payload_files)
+    # The next run must install afresh: a product whose recorded folder still exists is
+    # installed again into that folder.
+    shutil.rmtree(target, ignore_errors=True)
     return result
 
 

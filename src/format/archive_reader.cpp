@@ -1,5 +1,6 @@
 #include "format/archive_reader.hpp"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/string.hpp"
@@ -7,6 +8,11 @@
 #include "format/xz_codec.hpp"
 
 namespace valdorine {
+namespace {
+
+ArchiveReader::PreparedBlock Failed(PackageError error) { return {error, {}}; }
+
+}  // namespace
 
 PackageError CheckArchiveChecksum(std::span<const uint8_t> archive, uint32_t expected) {
   if (PackageChecksum(archive.data(), static_cast<int64_t>(archive.size())) != expected) {
@@ -16,7 +22,9 @@ PackageError CheckArchiveChecksum(std::span<const uint8_t> archive, uint32_t exp
 }
 
 ArchiveReader::ArchiveReader(std::span<const uint8_t> archive, ArchiveSettings settings)
-    : blocks_(archive), settings_(settings) {}
+    : blocks_(archive),
+      settings_(settings),
+      blocks_allowed_in_flight_(std::clamp<size_t>(ProcessorCount(), 1, kMaxBlocksInFlight)) {}
 
 std::optional<std::span<const uint8_t>> ArchiveReader::CompleteRecord() const {
   ByteReader queued(std::span<const uint8_t>(queue_).subspan(queue_head_));
@@ -41,22 +49,59 @@ PackageError ArchiveReader::NextEntry(FileEntry& entry) {
 }
 
 PackageError ArchiveReader::PullBlock() {
-  auto length = blocks_.ReadU32();
-  if (!length) return PackageError::kBlockBeyondArchive;
-  if (*length == 0) return PackageError::kBlockLength;
-  auto checksum = blocks_.ReadU32();
-  if (!checksum) return PackageError::kBlockBeyondArchive;
-  auto stored = blocks_.ReadBytes(*length);
-  if (!stored) return PackageError::kBlockBeyondArchive;
-  if (PackageChecksum(stored->data(), static_cast<int64_t>(stored->size())) != *checksum) {
-    return PackageError::kBlockChecksum;
-  }
-
-  std::vector<uint8_t> block(stored->begin(), stored->end());
-  if (settings_.cipher && !Open(block, *settings_.cipher)) return PackageError::kBlockDecode;
-  if (settings_.compressed && !Decode(block)) return PackageError::kBlockDecode;
-  Enqueue(std::move(block));
+  ReadAhead();
+  if (in_flight_count_ == 0) return PackageError::kBlockBeyondArchive;
+  BlockInFlight& oldest = in_flight_[in_flight_head_];
+  oldest.task.Wait();
+  PreparedBlock block = std::move(oldest.result);
+  in_flight_head_ = (in_flight_head_ + 1) % kMaxBlocksInFlight;
+  --in_flight_count_;
+  if (block.error != PackageError::kNone) return block.error;
+  Enqueue(std::move(block.bytes));
+  ReadAhead();
   return PackageError::kNone;
+}
+
+void ArchiveReader::ReadAhead() {
+  while (in_flight_count_ < blocks_allowed_in_flight_ && !reading_failed_ && !blocks_.AtEnd()) {
+    BlockInFlight& block = in_flight_[(in_flight_head_ + in_flight_count_) % kMaxBlocksInFlight];
+    ++in_flight_count_;
+    block.result = {};
+    auto length = blocks_.ReadU32();
+    auto checksum = blocks_.ReadU32();
+    auto stored = length && checksum ? blocks_.ReadBytes(*length) : std::nullopt;
+    if (length && *length == 0) {
+      block.result = Failed(PackageError::kBlockLength);
+    } else if (!stored) {
+      block.result = Failed(PackageError::kBlockBeyondArchive);
+    } else {
+      block.task.Start([this, &block, stored = *stored, checksum = *checksum] {
+        block.result = Prepare(stored, checksum);
+      });
+      continue;
+    }
+    reading_failed_ = true;
+  }
+}
+
+ArchiveReader::PreparedBlock ArchiveReader::Prepare(std::span<const uint8_t> stored, uint32_t checksum) const {
+  if (PackageChecksum(stored.data(), static_cast<int64_t>(stored.size())) != checksum) {
+    return Failed(PackageError::kBlockChecksum);
+  }
+  std::span<const uint8_t> input = stored;
+  std::vector<uint8_t> decrypted;
+  if (settings_.cipher) {
+    decrypted.assign(input.begin(), input.end());
+    if (!Open(decrypted, *settings_.cipher)) return Failed(PackageError::kBlockDecode);
+    input = decrypted;
+  }
+  PreparedBlock block;
+  if (!settings_.compressed) {
+    block.bytes.assign(input.begin(), input.end());
+  } else if (!Decode(input, block.bytes)) {
+    return Failed(PackageError::kBlockDecode);
+  }
+  return block;
 }
 
 void ArchiveReader::Enqueue(std::vector<uint8_t> bytes) {
@@ -71,7 +116,8 @@ void ArchiveReader::Enqueue(std::vector<uint8_t> bytes) {
 }
 
 PackageError ArchiveReader::Finish() const {
-  if (!blocks_.AtEnd()) return PackageError::kArchiveBytesLeft;
+  // A block read ahead means archive bytes were left after the last entry.
+  if (in_flight_count_ > 0 || !blocks_.AtEnd()) return PackageError::kArchiveBytesLeft;
   if (queue_head_ != queue_.size()) return PackageError::kQueuedBytesLeft;
   return PackageError::kNone;
 }

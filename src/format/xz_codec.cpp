@@ -27,12 +27,12 @@ class DecoderStream {
 
 }  // namespace
 
-bool Decode(std::vector<uint8_t>& buffer, const XzProgress& progress) {
+bool Decode(std::span<const uint8_t> input, std::vector<uint8_t>& output, const XzProgress& progress) {
   DecoderStream stream;
   if (lzma_stream_decoder(stream.Get(), UINT64_MAX, LZMA_CONCATENATED) != LZMA_OK) return false;
 
-  std::vector<uint8_t> output;
-  output.reserve(3 * buffer.size() + 1024);
+  output.clear();
+  output.reserve(3 * input.size() + 1024);
   std::array<uint8_t, kSliceSize> window;
   size_t fed = 0;
   auto last_report = std::chrono::steady_clock::now();
@@ -40,13 +40,13 @@ bool Decode(std::vector<uint8_t>& buffer, const XzProgress& progress) {
   stream->next_out = window.data();
   stream->avail_out = window.size();
   for (;;) {
-    if (stream->avail_in == 0 && fed < buffer.size()) {
-      const size_t slice = std::min(kSliceSize, buffer.size() - fed);
-      stream->next_in = buffer.data() + fed;
+    if (stream->avail_in == 0 && fed < input.size()) {
+      const size_t slice = std::min(kSliceSize, input.size() - fed);
+      stream->next_in = input.data() + fed;
       stream->avail_in = slice;
       fed += slice;
     }
-    const lzma_action action = fed == buffer.size() ? LZMA_FINISH : LZMA_RUN;
+    const lzma_action action = fed == input.size() ? LZMA_FINISH : LZMA_RUN;
     const lzma_ret result = lzma_code(stream.Get(), action);
     if (result != LZMA_OK && result != LZMA_STREAM_END) return false;
 
@@ -62,10 +62,16 @@ bool Decode(std::vector<uint8_t>& buffer, const XzProgress& progress) {
       if (now - last_report >= kProgressInterval) {
         last_report = now;
         const uint64_t consumed = fed - stream->avail_in;
-        if (progress(consumed, buffer.size(), 8 * static_cast<uint64_t>(output.size()))) return false;
+        if (progress(consumed, input.size(), 8 * static_cast<uint64_t>(output.size()))) return false;
       }
     }
   }
+  return true;
+}
+
+bool Decode(std::vector<uint8_t>& buffer, const XzProgress& progress) {
+  std::vector<uint8_t> output;
+  if (!Decode(buffer, output, progress)) return false;
   buffer = std::move(output);
   return true;
 }

@@ -14,8 +14,11 @@ namespace valdorine {
 // bytes produced so far; returns true to abort the decoding.
 using XzProgress = std::function<bool(uint64_t consumed, uint64_t total, uint64_t eight_times_output)>;
 
+// Decodes `input` into `output`. The progress callback, when given, is called at most every
+// 201 ms.
+bool Decode(std::span<const uint8_t> input, std::vector<uint8_t>& output, const XzProgress& progress = nullptr);
 // Decodes `buffer` and on success replaces its content by the output. On failure `buffer` is
-// left as it was. The progress callback, when given, is called at most every 201 ms.
+// left as it was.
 bool Decode(std::vector<uint8_t>& buffer, const XzProgress& progress = nullptr);
 
 // One xz stream of `input` at the given preset (0..9), single-threaded, so that equal input always

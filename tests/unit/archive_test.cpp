@@ -72,18 +72,52 @@ TEST(Archive, EmptyArchiveHasNoEntriesAndNothingLeft) {
   EXPECT_EQ(ReadAll({}, {true, nullptr, {}}), PackageError::kNone);
 }
 
-TEST(Archive, PullsABlockOnlyWhenTheNextRecordIsIncomplete) {
-  // The second entry's block is damaged: the first entry reads, and the damage shows only when
-  // the second entry is asked for.
-  std::vector<TestEntry> first = {MakeEntry("one", 100)};
-  auto blocks = SplitBlocks(WriteTestArchive(first, 1 << 20, {true, 6, nullptr}));
-  blocks.push_back({1, 2, 3});  // not xz
-  const std::vector<uint8_t> damaged = JoinBlocks(blocks);
-  const std::vector<int32_t> sizes = {100, 100};
-  ArchiveReader reader(damaged, {true, nullptr, sizes});
-  FileEntry entry;
-  EXPECT_EQ(reader.NextEntry(entry), PackageError::kNone);
-  EXPECT_EQ(reader.NextEntry(entry), PackageError::kBlockDecode);
+TEST(Archive, ADamagedBlockFailsOnlyTheEntryThatNeedsIt) {
+  // Five entries, one block each. Blocks after the current one are read and decoded ahead, so
+  // this checks that a damaged block's error waits until its entry is asked for, and that every
+  // entry before it still reads whole.
+  constexpr size_t kEntries = 5;
+  std::vector<std::vector<uint8_t>> blocks;
+  std::vector<int32_t> sizes;
+  for (size_t i = 0; i < kEntries; ++i) {
+    std::vector<TestEntry> one = {MakeEntry("entry" + std::to_string(i), 1000 + static_cast<int32_t>(i))};
+    blocks.push_back(SplitBlocks(WriteTestArchive(one, 1 << 20, {true, 6, nullptr})).at(0));
+    sizes.push_back(EntrySizes(one)[0]);
+  }
+  // Each damage changes the framed blocks from the damaged one on.
+  struct Damage {
+    const char* what;
+    std::function<void(std::vector<uint8_t>& framed, size_t block_size)> apply;
+    PackageError expected;
+  };
+  const Damage damages[] = {
+      {"not xz",
+       [](std::vector<uint8_t>& framed, size_t block_size) {
+         framed[8] ^= 0xFF;
+         StoreU32(std::span(framed).subspan(4), PackageChecksum(framed.data() + 8, static_cast<int64_t>(block_size)));
+       },
+       PackageError::kBlockDecode},
+      {"checksum", [](std::vector<uint8_t>& framed, size_t) { framed[4] ^= 1; }, PackageError::kBlockChecksum},
+      {"length 0", [](std::vector<uint8_t>& framed, size_t) { StoreU32(framed, 0); }, PackageError::kBlockLength},
+      {"cut short", [](std::vector<uint8_t>& framed, size_t block_size) { framed.resize(8 + block_size / 2); },
+       PackageError::kBlockBeyondArchive},
+  };
+  for (const Damage& damage : damages) {
+    for (size_t damaged = 0; damaged < kEntries; ++damaged) {
+      std::vector<uint8_t> archive = JoinBlocks({blocks.begin(), blocks.begin() + damaged});
+      std::vector<uint8_t> framed = JoinBlocks({blocks.begin() + damaged, blocks.end()});
+      damage.apply(framed, blocks[damaged].size());
+      archive.insert(archive.end(), framed.begin(), framed.end());
+
+      ArchiveReader reader(archive, {true, nullptr, sizes});
+      FileEntry entry;
+      for (size_t i = 0; i < damaged; ++i) {
+        ASSERT_EQ(reader.NextEntry(entry), PackageError::kNone) << damage.what << " in block " << damaged;
+        EXPECT_EQ(entry.data.size(), static_cast<size_t>(sizes[i]));
+      }
+      EXPECT_EQ(reader.NextEntry(entry), damage.expected) << damage.what << " in block " << damaged;
+    }
+  }
 }
 
 TEST(Archive, EachDamageRaisesItsCode) {

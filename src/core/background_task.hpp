@@ -1,0 +1,35 @@
+// Runs one job on a thread of its own while the caller goes on, for work that can overlap with the
+// caller's (decoding the next archive block while files are written). When no thread can be
+// started, the job runs on the caller's thread in Wait(), so the outcome is the same either way.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace valdorine {
+
+// How many processors the system runs threads on; at least 1.
+unsigned ProcessorCount();
+
+class BackgroundTask {
+ public:
+  BackgroundTask();
+  BackgroundTask(const BackgroundTask&) = delete;
+  BackgroundTask& operator=(const BackgroundTask&) = delete;
+  ~BackgroundTask();  // waits for a started job
+
+  // Starts `job`; a job started before must have been waited for.
+  void Start(std::function<void()> job);
+  // Returns once the started job has finished; at once when none is pending.
+  void Wait();
+  // A job was started and not yet waited for.
+  bool Pending() const { return pending_; }
+
+ private:
+  struct Thread;  // the platform's thread
+  std::function<void()> job_;
+  std::unique_ptr<Thread> thread_;
+  bool pending_ = false;
+};
+
+}  // namespace valdorine
