@@ -8,11 +8,6 @@
 #include "format/xz_codec.hpp"
 
 namespace valdorine {
-namespace {
-
-ArchiveReader::PreparedBlock Failed(PackageError error) { return {error, {}}; }
-
-}  // namespace
 
 PackageError CheckArchiveChecksum(std::span<const uint8_t> archive, uint32_t expected) {
   if (PackageChecksum(archive.data(), static_cast<int64_t>(archive.size())) != expected) {
@@ -66,40 +61,45 @@ void ArchiveReader::ReadAhead() {
   while (in_flight_count_ < blocks_allowed_in_flight_ && !reading_failed_ && !blocks_.AtEnd()) {
     BlockInFlight& block = in_flight_[(in_flight_head_ + in_flight_count_) % kMaxBlocksInFlight];
     ++in_flight_count_;
-    block.result = {};
-    auto length = blocks_.ReadU32();
-    auto checksum = blocks_.ReadU32();
-    auto stored = length && checksum ? blocks_.ReadBytes(*length) : std::nullopt;
-    if (length && *length == 0) {
-      block.result = Failed(PackageError::kBlockLength);
-    } else if (!stored) {
-      block.result = Failed(PackageError::kBlockBeyondArchive);
+    StoredBlock stored;
+    const PackageError error = ReadStoredBlock(stored);
+    if (error != PackageError::kNone) {
+      block.result = PreparedBlock::Failed(error);
+      reading_failed_ = true;
     } else {
-      block.task.Start([this, &block, stored = *stored, checksum = *checksum] {
-        block.result = Prepare(stored, checksum);
-      });
-      continue;
+      block.task.Start([this, &block, stored] { block.result = Prepare(stored); });
     }
-    reading_failed_ = true;
   }
 }
 
-ArchiveReader::PreparedBlock ArchiveReader::Prepare(std::span<const uint8_t> stored, uint32_t checksum) const {
-  if (PackageChecksum(stored.data(), static_cast<int64_t>(stored.size())) != checksum) {
-    return Failed(PackageError::kBlockChecksum);
+PackageError ArchiveReader::ReadStoredBlock(StoredBlock& block) {
+  auto length = blocks_.ReadU32();
+  if (!length) return PackageError::kBlockBeyondArchive;
+  if (*length == 0) return PackageError::kBlockLength;
+  auto checksum = blocks_.ReadU32();
+  if (!checksum) return PackageError::kBlockBeyondArchive;
+  auto bytes = blocks_.ReadBytes(*length);
+  if (!bytes) return PackageError::kBlockBeyondArchive;
+  block = {*bytes, *checksum};
+  return PackageError::kNone;
+}
+
+ArchiveReader::PreparedBlock ArchiveReader::Prepare(StoredBlock stored) const {
+  if (PackageChecksum(stored.bytes.data(), static_cast<int64_t>(stored.bytes.size())) != stored.checksum) {
+    return PreparedBlock::Failed(PackageError::kBlockChecksum);
   }
-  std::span<const uint8_t> input = stored;
+  std::span<const uint8_t> input = stored.bytes;
   std::vector<uint8_t> decrypted;
   if (settings_.cipher) {
     decrypted.assign(input.begin(), input.end());
-    if (!Open(decrypted, *settings_.cipher)) return Failed(PackageError::kBlockDecode);
+    if (!Open(decrypted, *settings_.cipher)) return PreparedBlock::Failed(PackageError::kBlockDecode);
     input = decrypted;
   }
   PreparedBlock block;
   if (!settings_.compressed) {
     block.bytes.assign(input.begin(), input.end());
   } else if (!Decode(input, block.bytes)) {
-    return Failed(PackageError::kBlockDecode);
+    return PreparedBlock::Failed(PackageError::kBlockDecode);
   }
   return block;
 }

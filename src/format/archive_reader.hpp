@@ -46,21 +46,30 @@ class ArchiveReader {
   // After the last entry: no archive bytes (80) and no queued bytes (83) may remain.
   PackageError Finish() const;
 
+ private:
   // A block made ready for the queue: checked, decrypted and decoded, or the error that stopped it.
   struct PreparedBlock {
     PackageError error = PackageError::kNone;
     std::vector<uint8_t> bytes;
+
+    static PreparedBlock Failed(PackageError error) { return {error, {}}; }
   };
 
- private:
   // The next record when the queue holds all of it.
   std::optional<std::span<const uint8_t>> CompleteRecord() const;
   PackageError PullBlock();
   // Starts preparing the following blocks until as many as allowed are under way or the archive
   // ends.
   void ReadAhead();
-  // Checks, decrypts and decodes one stored block; runs on the block's own thread.
-  PreparedBlock Prepare(std::span<const uint8_t> stored, uint32_t checksum) const;
+  // A block as the archive stores it.
+  struct StoredBlock {
+    std::span<const uint8_t> bytes;
+    uint32_t checksum = 0;
+  };
+  // Reads the next block's length, checksum and bytes (61, 63).
+  PackageError ReadStoredBlock(StoredBlock& block);
+  // Checks (62), decrypts and decodes (60) one stored block; runs on the block's own thread.
+  PreparedBlock Prepare(StoredBlock stored) const;
   void Enqueue(std::vector<uint8_t> bytes);
 
   // A block on its way to the queue: read from the archive and prepared by its own task, or the
