@@ -29,6 +29,12 @@ std::optional<std::span<const uint8_t>> ArchiveReader::CompleteRecord() const {
 }
 
 PackageError ArchiveReader::NextEntry(FileEntry& entry) {
+  const PackageError error = ReadEntry(entry);
+  if (error != PackageError::kNone) WaitForBlocksInFlight();
+  return error;
+}
+
+PackageError ArchiveReader::ReadEntry(FileEntry& entry) {
   if (!HasNextEntry()) return PackageError::kArchiveBytesLeft;
   for (;;) {
     if (auto record = CompleteRecord()) {
@@ -115,7 +121,12 @@ void ArchiveReader::Enqueue(std::vector<uint8_t> bytes) {
   queue_head_ = 0;
 }
 
-PackageError ArchiveReader::Finish() const {
+void ArchiveReader::WaitForBlocksInFlight() {
+  for (BlockInFlight& block : in_flight_) block.task.Wait();
+}
+
+PackageError ArchiveReader::Finish() {
+  WaitForBlocksInFlight();
   // A block read ahead means archive bytes were left after the last entry.
   if (in_flight_count_ > 0 || !blocks_.AtEnd()) return PackageError::kArchiveBytesLeft;
   if (queue_head_ != queue_.size()) return PackageError::kQueuedBytesLeft;

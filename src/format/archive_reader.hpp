@@ -40,11 +40,13 @@ class ArchiveReader {
   bool HasNextEntry() const { return next_index_ < settings_.entry_sizes.size(); }
   size_t NextIndex() const { return next_index_; }
 
-  // Reads the next entry; its data is a view into the queue, valid until the next call.
+  // Reads the next entry; its data is a view into the queue, valid until the next call. A failure
+  // returns once no block is decoding any more, so that the caller may end the process at once.
   PackageError NextEntry(FileEntry& entry);
 
-  // After the last entry: no archive bytes (80) and no queued bytes (83) may remain.
-  PackageError Finish() const;
+  // After the last entry: no archive bytes (80) and no queued bytes (83) may remain. Returns once
+  // no block is decoding any more.
+  PackageError Finish();
 
  private:
   // A block made ready for the queue: checked, decrypted and decoded, or the error that stopped it.
@@ -55,6 +57,8 @@ class ArchiveReader {
     static PreparedBlock Failed(PackageError error) { return {error, {}}; }
   };
 
+  PackageError ReadEntry(FileEntry& entry);
+  void WaitForBlocksInFlight();
   // The next record when the queue holds all of it.
   std::optional<std::span<const uint8_t>> CompleteRecord() const;
   PackageError PullBlock();

@@ -222,7 +222,7 @@ void HandleWaitingMessages() {
   }
 }
 
-void CloseLoop(const InstallPackage& package, const PackageArchive& archive) {
+void CloseLoop(const InstallPackage& package, PackageArchive& archive) {
   RequirePackage(archive.Finish(), package);
   SetProgressPosition(kAfterLoopProgress);
   ShowProgressItem(LanguageString(kNamesHiddenText));

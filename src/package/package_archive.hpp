@@ -22,7 +22,7 @@ class PackageArchive {
   // The next entry; its data is valid until the next call.
   PackageError NextEntry(FileEntry& entry) { return reader_->NextEntry(entry); }
   // After the last entry: 80, 83.
-  PackageError Finish() const { return reader_->Finish(); }
+  PackageError Finish() { return reader_->Finish(); }
 
  private:
   std::vector<uint8_t> from_file_;  // the archive when it lies behind the section
