@@ -27,9 +27,15 @@ class BackgroundTask {
 
  private:
   struct Thread;  // the platform's thread
+  // The platform's half: runs `job_` on a new thread, false when none can be started; and waits
+  // for that thread to end.
+  bool StartThread();
+  void JoinThread();
+
   std::function<void()> job_;
   std::unique_ptr<Thread> thread_;
   bool pending_ = false;
+  bool on_thread_ = false;  // the pending job runs on a thread of its own
 };
 
 }  // namespace valdorine

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <system_error>
 #include <thread>
-#include <utility>
 
 namespace valdorine {
 
@@ -17,26 +16,15 @@ BackgroundTask::BackgroundTask() : thread_(std::make_unique<Thread>()) {}
 
 BackgroundTask::~BackgroundTask() { Wait(); }
 
-void BackgroundTask::Start(std::function<void()> job) {
-  Wait();
-  job_ = std::move(job);
-  pending_ = true;
+bool BackgroundTask::StartThread() {
   try {
     thread_->thread = std::thread([this] { job_(); });
+    return true;
   } catch (const std::system_error&) {
-    // No thread: Wait() runs the job.
+    return false;
   }
 }
 
-void BackgroundTask::Wait() {
-  if (!pending_) return;
-  pending_ = false;
-  if (thread_->thread.joinable()) {
-    thread_->thread.join();
-  } else {
-    job_();
-  }
-  job_ = nullptr;
-}
+void BackgroundTask::JoinThread() { thread_->thread.join(); }
 
 }  // namespace valdorine

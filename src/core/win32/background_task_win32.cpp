@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <utility>
-
 #include "core/win32/unique_handle.hpp"
 
 namespace valdorine {
@@ -31,24 +29,15 @@ BackgroundTask::BackgroundTask() : thread_(std::make_unique<Thread>()) {}
 
 BackgroundTask::~BackgroundTask() { Wait(); }
 
-void BackgroundTask::Start(std::function<void()> job) {
-  Wait();
-  job_ = std::move(job);
-  pending_ = true;
+bool BackgroundTask::StartThread() {
   // The job needs little stack: reserve 256 KiB instead of the stub's default.
   thread_->handle.Reset(::CreateThread(nullptr, 256 * 1024, RunJob, &job_, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+  return thread_->handle.IsValid();
 }
 
-void BackgroundTask::Wait() {
-  if (!pending_) return;
-  pending_ = false;
-  if (thread_->handle) {
-    ::WaitForSingleObject(thread_->handle.Get(), INFINITE);
-    thread_->handle.Reset();
-  } else {
-    job_();  // no thread could be started
-  }
-  job_ = nullptr;
+void BackgroundTask::JoinThread() {
+  ::WaitForSingleObject(thread_->handle.Get(), INFINITE);
+  thread_->handle.Reset();
 }
 
 }  // namespace valdorine
