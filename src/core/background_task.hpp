@@ -18,12 +18,10 @@ class BackgroundTask {
   BackgroundTask& operator=(const BackgroundTask&) = delete;
   ~BackgroundTask();  // waits for a started job
 
-  // Starts `job`; a job started before must have been waited for.
+  // Starts `job`, after waiting for the one started before.
   void Start(std::function<void()> job);
   // Returns once the started job has finished; at once when none is pending.
   void Wait();
-  // A job was started and not yet waited for.
-  bool Pending() const { return pending_; }
 
  private:
   struct Thread;  // the platform's thread
