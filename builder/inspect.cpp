@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "format/archive_reader.hpp"
+#include "format/install_script.hpp"
 #include "format/package_contents.hpp"
 #include "format/package_header.hpp"
-#include "format/install_script.hpp"
 #include "format/pe_image.hpp"
 #include "report.hpp"
 #include "script_report.hpp"

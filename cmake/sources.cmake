@@ -14,10 +14,9 @@ set(VALDORINE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-
 # Portable modules that live beside Windows-only ones in the installer's folders: they build for
 # both flavours, so the builder shares them and the host tests and fuzz targets reach them.
 set(VALDORINE_PORTABLE_MODULES
+  src/installer/command_line.cpp
   src/operations/file_destination.cpp
   src/operations/overwrite_decision.cpp
-  src/package/command_line.cpp
-  src/package/version_compare.cpp
   src/paths/batch_text.cpp
   src/paths/os_code.cpp
   src/paths/path_completion.cpp

@@ -32,8 +32,8 @@ set(VALDORINE_NO_EXCEPTIONS -fno-exceptions -fno-asynchronous-unwind-tables)
 target_compile_options(valdorine_portable PRIVATE ${VALDORINE_NO_EXCEPTIONS})
 
 # Everything of the installer except its entry point, so that unit tests can link it.
-valdorine_sources(installer_sources src/package src/paths src/operations src/uninstall src/ui src/diagnostics)
-list(FILTER installer_sources EXCLUDE REGEX "/src/package/entry_point\\.cpp$")
+valdorine_sources(installer_sources src/run src/package src/paths src/operations src/uninstall src/ui src/diagnostics src/installer)
+list(FILTER installer_sources EXCLUDE REGEX "/src/installer/entry_point\\.cpp$")
 list(TRANSFORM VALDORINE_PORTABLE_MODULES PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE portable_modules)
 list(REMOVE_ITEM installer_sources ${portable_modules})
 add_library(valdorine_installer STATIC ${installer_sources})
@@ -41,7 +41,7 @@ target_compile_options(valdorine_installer PRIVATE ${VALDORINE_WARNINGS} ${VALDO
 target_link_libraries(valdorine_installer PUBLIC valdorine_portable
   ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32)
 
-add_executable(ValdorineSetup WIN32 src/package/entry_point.cpp src/ui/resources/installer.rc)
+add_executable(ValdorineSetup WIN32 src/installer/entry_point.cpp src/ui/resources/installer.rc)
 target_compile_options(ValdorineSetup PRIVATE ${VALDORINE_WARNINGS} ${VALDORINE_NO_EXCEPTIONS})
 target_link_libraries(ValdorineSetup PRIVATE valdorine_installer)
 target_link_options(ValdorineSetup PRIVATE -municode -s)

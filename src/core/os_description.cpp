@@ -165,28 +165,29 @@ const char16_t* EditionWords(const OsVersionInfo& os) {
 }  // namespace
 
 String DescribeOs(const OsVersionInfo& os, uint32_t flags) {
+  const bool name_only = (flags & os_description::kNameOnly) != 0;
   String text;
-  if (!os.wine_version.IsEmpty()) {
+  // The name alone is what batch files compare: Wine shows only in the full description.
+  if (!name_only && !os.wine_version.IsEmpty()) {
     text.AppendWide(u"WINE ");
     text.Append(os.wine_version);
     text.AppendWide(u" reporting as ");
   }
-  const bool name_only = (flags & os_description::kNameOnly) != 0;
   if (name_only) {
     text.Append(YearAloneForServers(ReleaseName(os)));
   } else {
     text.AppendWide(u"Windows ");
     text.Append(ReleaseName(os));
-  }
-  if (!name_only && !(flags & os_description::kShort)) {
-    text.AppendWide(EditionWords(os));
-    if (os.is_64bit_windows) text.AppendWide(u" x64");
+    if (!(flags & os_description::kShort)) {
+      text.AppendWide(EditionWords(os));
+      if (os.is_64bit_windows) text.AppendWide(u" x64");
+    }
   }
   if (!(flags & os_description::kNoServicePack) && !os.service_pack.IsEmpty()) {
     text.AppendWideChar(u' ');
     text.Append(os.service_pack);
   }
-  if (os.nt_platform && os.major == 10 && !os.IsServer() && !os.release_id.IsEmpty()) {
+  if (!name_only && os.nt_platform && os.major == 10 && !os.IsServer() && !os.release_id.IsEmpty()) {
     text.AppendWideChar(u' ');
     text.Append(os.release_id);
   }

@@ -61,13 +61,14 @@ struct OsVersionInfo {
 namespace os_description {
 inline constexpr uint32_t kNoServicePack = 0x1;
 inline constexpr uint32_t kShort = 0x2;     // without edition words and " x64"
-inline constexpr uint32_t kNameOnly = 0x4;  // also without "Windows "; servers by year alone
+inline constexpr uint32_t kNameOnly = 0x4;  // the release name alone: "10", "Server 2019"
 }  // namespace os_description
 
-// The description, wide: under Wine "WINE <version> reporting as ", then "Windows " (unless
-// kNameOnly), the release name, the edition words and " x64" (unless kShort or kNameOnly), the
-// service pack (unless kNoServicePack) and, on Windows 10 and 11 workstations, the release
-// identifier.
+// The description, wide. With kNameOnly: the release name (servers by year alone) and the service
+// pack unless kNoServicePack ("10", "Server 2019", "XP Service Pack 3"). Otherwise: under Wine
+// "WINE <version> reporting as ", then "Windows ", the release name, the edition words and " x64"
+// (unless kShort), the service pack (unless kNoServicePack) and, on Windows 10 and 11
+// workstations, the release identifier.
 String DescribeOs(const OsVersionInfo& os, uint32_t flags);
 
 }  // namespace valdorine

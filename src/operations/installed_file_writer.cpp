@@ -16,7 +16,7 @@
 #include "diagnostics/operations_log.hpp"
 #include "format/script_options.hpp"
 #include "package/language_strings.hpp"
-#include "package/run_state.hpp"
+#include "run/run_state.hpp"
 #include "uninstall/deferred_operations.hpp"
 
 namespace valdorine {

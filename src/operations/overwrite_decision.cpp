@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "package/version_compare.hpp"
+#include "core/version_compare.hpp"
 
 namespace valdorine {
 namespace {

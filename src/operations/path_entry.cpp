@@ -5,8 +5,8 @@
 #include "core/win32/file_system.hpp"
 #include "core/win32/registry.hpp"
 #include "diagnostics/operations_log.hpp"
-#include "package/run_state.hpp"
 #include "paths/path_variables.hpp"
+#include "run/run_state.hpp"
 
 namespace valdorine {
 namespace {

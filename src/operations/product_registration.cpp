@@ -10,7 +10,7 @@
 #include "operations/uninstall_key.hpp"
 #include "operations/uninstaller_file.hpp"
 #include "package/language_strings.hpp"
-#include "package/run_state.hpp"
+#include "run/run_state.hpp"
 #include "ui/wizard_pages.hpp"
 #include "uninstall/deferred_operations.hpp"
 #include "uninstall/uninstall_data.hpp"

@@ -2,7 +2,7 @@
 
 #include "core/win32/disk_file.hpp"
 #include "format/script_options.hpp"
-#include "package/run_state.hpp"
+#include "run/run_state.hpp"
 #include "ui/wizard_pages.hpp"
 #include "uninstall/uninstall_list.hpp"
 

@@ -6,7 +6,7 @@
 #include "diagnostics/operations_log.hpp"
 #include "format/script_options.hpp"
 #include "operations/registration_files.hpp"
-#include "package/run_state.hpp"
+#include "run/run_state.hpp"
 
 namespace valdorine {
 namespace {

@@ -8,11 +8,11 @@
 #include "format/script_options.hpp"
 #include "operations/install_collections.hpp"
 #include "operations/registration_files.hpp"
-#include "package/installer_process.hpp"
 #include "package/package_failure.hpp"
 #include "package/package_startup.hpp"
-#include "package/run_state.hpp"
 #include "paths/path_variables.hpp"
+#include "run/installer_process.hpp"
+#include "run/run_state.hpp"
 #include "uninstall/deferred_operations.hpp"
 
 namespace valdorine {

@@ -5,7 +5,7 @@
 #include "core/win32/system_info.hpp"
 #include "format/default_install_dir.hpp"
 #include "package/language_strings.hpp"
-#include "package/run_switches.hpp"
+#include "run/run_switches.hpp"
 
 namespace valdorine {
 

@@ -4,9 +4,9 @@
 
 #include "format/package_contents.hpp"
 #include "package/install_script_setup.hpp"
-#include "package/installer_process.hpp"
 #include "package/package_failure.hpp"
 #include "package/self_check.hpp"
+#include "run/installer_process.hpp"
 
 namespace valdorine {
 namespace {

@@ -13,10 +13,10 @@
 #include "core/win32/temp_files.hpp"
 #include "core/win32/win_text.hpp"
 #include "diagnostics/operations_log.hpp"
-#include "package/run_switches.hpp"
 #include "paths/batch_text.hpp"
 #include "paths/environment_text.hpp"
 #include "paths/path_variables.hpp"
+#include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
 #include "uninstall/deferred_operations.hpp"
 

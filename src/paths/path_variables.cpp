@@ -5,16 +5,18 @@
 #include <vector>
 
 #include "core/path_text.hpp"
+#include "core/version_compare.hpp"
 #include "core/win32/system_folders.hpp"
 #include "core/win32/system_info.hpp"
 #include "core/win32/temp_files.hpp"
 #include "core/win32/win_text.hpp"
-#include "package/version_compare.hpp"
 #include "paths/environment_text.hpp"
 #include "paths/folder_resolution.hpp"
 #include "paths/os_code.hpp"
 #include "paths/path_completion.hpp"
 #include "paths/version_parts.hpp"
+#include "run/run_state.hpp"
+#include "run/run_switches.hpp"
 
 namespace valdorine {
 namespace {
@@ -82,6 +84,17 @@ String SharedBaseFolder(uint8_t shared_base, bool product_64bit) {
 }
 
 }  // namespace
+
+void PublishRunState() {
+  const RunState& run = Run();
+  PathVariableSources& sources = RunPathVariables();
+  sources.automatic_mode = Switches().automatic_mode;
+  sources.portable = run.portable;
+  sources.install_dir = run.install_dir;
+  sources.uninstall_dir = run.uninstall_dir;
+  sources.shared_dir = run.shared_dir;
+  sources.old_version = run.existing_version;
+}
 
 PathVariableSources& RunPathVariables() {
   static PathVariableSources sources;

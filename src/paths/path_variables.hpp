@@ -36,6 +36,10 @@ struct PathVariableSources {
 // The run's record, which ExpandVariables(String&) reads.
 PathVariableSources& RunPathVariables();
 
+// Copies the parts of the run's state that path variables and the install log read into the
+// run's path-variable record, together with the current automatic mode.
+void PublishRunState();
+
 // The script's part of the record: product name, publisher, version (from the ANSI code page) and
 // bitness; the run's state is left empty.
 PathVariableSources PathVariableSourcesFrom(const InstallScript& script);

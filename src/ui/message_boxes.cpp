@@ -5,8 +5,8 @@
 #include "core/win32/win_text.hpp"
 #include "format/script_options.hpp"
 #include "package/language_strings.hpp"
-#include "package/run_state.hpp"
-#include "package/run_switches.hpp"
+#include "run/run_state.hpp"
+#include "run/run_switches.hpp"
 
 namespace valdorine {
 namespace {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/path_text.hpp"
+#include "core/version_compare.hpp"
 #include "core/win32/file_search.hpp"
 #include "core/win32/system_errors.hpp"
 #include "core/win32/win_text.hpp"
@@ -17,9 +18,8 @@
 #include "operations/file_version.hpp"
 #include "package/package_failure.hpp"
 #include "package/package_startup.hpp"
-#include "package/run_state.hpp"
-#include "package/version_compare.hpp"
 #include "paths/path_variables.hpp"
+#include "run/run_state.hpp"
 #include "uninstall/deferred_operations.hpp"
 
 namespace valdorine {

@@ -7,7 +7,7 @@
 #include "core/win32/disk_file.hpp"
 #include "package/language_strings.hpp"
 #include "package/package_startup.hpp"
-#include "package/run_state.hpp"
+#include "run/run_state.hpp"
 #include "uninstall/uninstall_list.hpp"
 
 namespace valdorine {

@@ -6,10 +6,10 @@
 #include "core/win32/file_system.hpp"
 #include "core/win32/registry.hpp"
 #include "core/win32/safe_delete.hpp"
-#include "package/exit_actions.hpp"
-#include "package/installer_process.hpp"
 #include "package/language_strings.hpp"
+#include "run/installer_process.hpp"
 #include "ui/wizard_pages.hpp"
+#include "uninstall/folder_removal.hpp"
 #include "uninstall/registry_removal.hpp"
 #include "uninstall/uninstall_list.hpp"
 

@@ -63,7 +63,7 @@ def run_from_batch(wine, setup: Path, arguments: str) -> int:
 
 def test_logged_batches_capture_their_output_and_the_command_line_adds_to_them(build_setup, wine):
     setup = build_setup(
-        batch_table("pre_install", "set ProductName\r\nset Automatic\r\necho existing=%Existing%\r\npause"),
+        batch_table("pre_install", "set ProductName\r\nset Automatic\r\nset OSName\r\necho existing=%Existing%\r\npause"),
         batch_table("post_install", 'echo after > "%InstallDir%\\post.txt"', logged=False),
         batch_table("exit", "echo leaving", logged=None),
         name="Salt & Pepper 100%")
@@ -72,7 +72,7 @@ def test_logged_batches_capture_their_output_and_the_command_line_adds_to_them(b
     assert code == 1
     log = install_log(drive_c(wine, FOLDER))
     assert ("\r\nRunning Pre-Installation Batch...\r\n"
-            "ProductName=Salt & Pepper 100%\r\nAutomatic=1\r\nexisting=0\r\n"
+            "ProductName=Salt & Pepper 100%\r\nAutomatic=1\r\nOSName=10\r\nexisting=0\r\n"
             'added by "b1"\r\nsecond\r\n\r\n') in log
     assert "Post-Installation Batch" not in log
     assert (drive_c(wine, FOLDER) / "post.txt").read_text().strip() == "after"

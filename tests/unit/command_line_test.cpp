@@ -1,4 +1,4 @@
-#include "package/command_line.hpp"
+#include "installer/command_line.hpp"
 
 #include <gtest/gtest.h>
 

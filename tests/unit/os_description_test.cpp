@@ -78,6 +78,7 @@ TEST(DescribeOs, ReleaseEditionServicePackAndReleaseId) {
   const DescriptionRow rows[] = {
       {"wine", Windows10ProUnderWine(), 0, u"WINE 8.0 reporting as Windows 10 Professional x64 2009"},
       {"wine short", Windows10ProUnderWine(), kShort, u"WINE 8.0 reporting as Windows 10 2009"},
+      {"wine name", Windows10ProUnderWine(), kNameOnly, u"10"},
       {"11", Windows11(), 0, u"Windows 11 Home"},
       {"xp", XpHomeSp3(), 0, u"Windows XP Home Service Pack 3"},
       {"xp no sp", XpHomeSp3(), kNoServicePack, u"Windows XP Home"},

@@ -1,4 +1,4 @@
-#include "package/auto_close.hpp"
+#include "installer/auto_close.hpp"
 
 #include <gtest/gtest.h>
 

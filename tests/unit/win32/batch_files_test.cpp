@@ -11,10 +11,10 @@
 #include "core/win32/system_folders.hpp"
 #include "core/win32/temp_files.hpp"
 #include "diagnostics/operations_log.hpp"
-#include "package/run_switches.hpp"
+#include "operations_log_contents.hpp"
 #include "paths/environment_text.hpp"
 #include "paths/path_variables.hpp"
-#include "operations_log_contents.hpp"
+#include "run/run_switches.hpp"
 #include "scratch_folder.hpp"
 
 namespace valdorine {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/string.hpp"
 #include "../string_test_support.hpp"
+#include "core/string.hpp"
 
 namespace valdorine {
 namespace {

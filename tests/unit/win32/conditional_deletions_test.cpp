@@ -17,10 +17,10 @@
 #include "diagnostics/failure_summary.hpp"
 #include "diagnostics/operations_log.hpp"
 #include "format/script_options.hpp"
-#include "package/run_state.hpp"
-#include "paths/path_variables.hpp"
 #include "operations_log_contents.hpp"
+#include "paths/path_variables.hpp"
 #include "pending_operations.hpp"
+#include "run/run_state.hpp"
 #include "scratch_folder.hpp"
 
 namespace valdorine {

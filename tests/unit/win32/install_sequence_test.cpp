@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "core/win32/system_folders.hpp"
-#include "package/existing_installation.hpp"
-#include "package/installation_folder.hpp"
+#include "installer/existing_installation.hpp"
+#include "installer/installation_folder.hpp"
+#include "installer/restore_point.hpp"
+#include "installer/system_checks.hpp"
 #include "package/language_message.hpp"
-#include "package/restore_point.hpp"
-#include "package/system_checks.hpp"
 #include "scratch_folder.hpp"
 #include "ui/message_boxes.hpp"
 

@@ -10,7 +10,7 @@
 #include "core/win32/system_errors.hpp"
 #include "format/script_options.hpp"
 #include "package/language_strings.hpp"
-#include "package/run_state.hpp"
+#include "run/run_state.hpp"
 #include "scratch_folder.hpp"
 
 namespace valdorine {

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/test_package.hpp"
 #include "core/win32/disk_file.hpp"
 #include "package/package_archive.hpp"
-#include "../support/test_package.hpp"
 
 namespace valdorine {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "../fatal_capture.hpp"
 #include "core/win32/registry.hpp"
 #include "diagnostics/failure_summary.hpp"
-#include "../fatal_capture.hpp"
 #include "format/byte_writer.hpp"
 #include "format/script_options.hpp"
 #include "operations/icon_resources.hpp"
@@ -21,9 +21,9 @@
 #include "operations/path_entry.hpp"
 #include "operations/product_registration.hpp"
 #include "operations/uninstall_key.hpp"
-#include "package/installer_process.hpp"
-#include "package/run_state.hpp"
 #include "paths/path_variables.hpp"
+#include "run/installer_process.hpp"
+#include "run/run_state.hpp"
 #include "scratch_folder.hpp"
 #include "uninstall/uninstall_list.hpp"
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "../string_test_support.hpp"
-#include "core/win32/system_info.hpp"
 #include "core/win32/file_system.hpp"
+#include "core/win32/system_info.hpp"
 #include "scratch_folder.hpp"
 
 namespace valdorine {

@@ -8,7 +8,7 @@
 
 #include "../string_test_support.hpp"
 #include "package/language_strings.hpp"
-#include "package/run_state.hpp"
+#include "run/run_state.hpp"
 #include "scratch_folder.hpp"
 #include "uninstall/uninstall_list.hpp"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "core/win32/file_system.hpp"
 #include "core/win32/registry.hpp"
 #include "core/win32/win_text.hpp"
-#include "core/win32/file_system.hpp"
 #include "operations/path_entry.hpp"
 #include "paths/path_variables.hpp"
 #include "scratch_folder.hpp"

@@ -1,4 +1,4 @@
-#include "package/desktop_shell_start.hpp"
+#include "installer/desktop_shell_start.hpp"
 
 #include <windows.h>
 // windows.h first: the shell headers need its types.

@@ -47,8 +47,4 @@ struct RunState {
 // The run's state, process-wide.
 RunState& Run();
 
-// Copies the parts of the run's state that path variables and the install log read into the
-// run's path-variable record, together with the current automatic mode.
-void PublishRunState();
-
 }  // namespace valdorine

@@ -1,21 +1,21 @@
-#include "package/system_checks.hpp"
+#include "installer/system_checks.hpp"
 
 #include <windows.h>
 
 #include "core/fatal.hpp"
+#include "core/version_compare.hpp"
 #include "core/win32/registry.hpp"
 #include "core/win32/system_info.hpp"
 #include "core/win32/unique_handle.hpp"
 #include "format/default_install_dir.hpp"
 #include "format/script_options.hpp"
+#include "installer/orderly_exit.hpp"
+#include "installer/sequence_exit.hpp"
 #include "package/install_script_setup.hpp"
 #include "package/language_message.hpp"
-#include "package/orderly_exit.hpp"
-#include "package/run_state.hpp"
-#include "package/run_switches.hpp"
-#include "package/sequence_exit.hpp"
-#include "package/version_compare.hpp"
 #include "paths/os_code.hpp"
+#include "run/run_state.hpp"
+#include "run/run_switches.hpp"
 
 namespace valdorine {
 namespace {

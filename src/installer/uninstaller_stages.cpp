@@ -1,9 +1,9 @@
-#include "uninstall/uninstaller_stages.hpp"
+#include "installer/uninstaller_stages.hpp"
 
 #include <windows.h>
 
 #include "package/language_strings.hpp"
-#include "package/run_switches.hpp"
+#include "run/run_switches.hpp"
 #include "ui/wizard_pages.hpp"
 
 namespace valdorine {

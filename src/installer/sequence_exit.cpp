@@ -1,10 +1,10 @@
-#include "package/sequence_exit.hpp"
+#include "installer/sequence_exit.hpp"
 
 #include "diagnostics/notifications.hpp"
+#include "installer/orderly_exit.hpp"
 #include "package/language_strings.hpp"
-#include "package/orderly_exit.hpp"
 #include "package/package_startup.hpp"
-#include "package/run_switches.hpp"
+#include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
 
 namespace valdorine {

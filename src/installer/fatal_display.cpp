@@ -1,11 +1,11 @@
-#include "package/fatal_display.hpp"
+#include "installer/fatal_display.hpp"
 
 #include <windows.h>
 
 #include "core/fatal.hpp"
+#include "installer/orderly_exit.hpp"
 #include "package/language_strings.hpp"
-#include "package/orderly_exit.hpp"
-#include "package/run_switches.hpp"
+#include "run/run_switches.hpp"
 
 namespace valdorine {
 namespace {

@@ -1,4 +1,4 @@
-#include "package/startup.hpp"
+#include "installer/startup.hpp"
 
 #include <ole2.h>
 #include <windows.h>
@@ -7,16 +7,16 @@
 #include "core/random.hpp"
 #include "core/win32/privileges.hpp"
 #include "diagnostics/notifications.hpp"
-#include "package/command_line.hpp"
-#include "package/fatal_display.hpp"
+#include "installer/command_line.hpp"
+#include "installer/fatal_display.hpp"
+#include "installer/install_sequence.hpp"
+#include "installer/orderly_exit.hpp"
+#include "installer/uninstaller.hpp"
 #include "package/install_script_setup.hpp"
-#include "package/install_sequence.hpp"
-#include "package/installer_process.hpp"
-#include "package/orderly_exit.hpp"
 #include "package/package_startup.hpp"
-#include "package/run_switches.hpp"
+#include "run/installer_process.hpp"
+#include "run/run_switches.hpp"
 #include "uninstall/self_delete_batch.hpp"
-#include "uninstall/uninstaller.hpp"
 
 namespace valdorine {
 namespace {
@@ -82,23 +82,6 @@ void ParseCommandLine() {
 }
 
 }  // namespace
-
-InstallerProcess& Process() {
-  static InstallerProcess process;
-  return process;
-}
-
-RunSwitches& Switches() {
-  static RunSwitches switches;
-  return switches;
-}
-
-String ProgramFileName() {
-  const String& path = Process().module_path;
-  int start = path.WideLength();
-  while (start > 0 && path.WideAt(start - 1) != u'\\' && path.WideAt(start - 1) != u'/') --start;
-  return path.Substring(start);
-}
 
 void Usage(const String& reason) {
   String text = UsageText(reason, ProgramFileName());

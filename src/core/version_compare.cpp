@@ -1,4 +1,4 @@
-#include "package/version_compare.hpp"
+#include "core/version_compare.hpp"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // The installer's GUI entry point.
 #include <windows.h>
 
-#include "package/startup.hpp"
+#include "installer/startup.hpp"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { valdorine::RunInstaller(instance); }

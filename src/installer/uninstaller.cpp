@@ -1,4 +1,4 @@
-#include "uninstall/uninstaller.hpp"
+#include "installer/uninstaller.hpp"
 
 #include <windows.h>
 
@@ -16,18 +16,19 @@
 #include "diagnostics/failure_summary.hpp"
 #include "diagnostics/install_log.hpp"
 #include "format/script_options.hpp"
+#include "installer/auto_close.hpp"
+#include "installer/exit_actions.hpp"
+#include "installer/installation_folder.hpp"
+#include "installer/orderly_exit.hpp"
+#include "installer/uninstaller_stages.hpp"
 #include "operations/path_entry.hpp"
-#include "package/auto_close.hpp"
-#include "package/exit_actions.hpp"
-#include "package/installation_folder.hpp"
-#include "package/installer_process.hpp"
 #include "package/language_message.hpp"
 #include "package/language_strings.hpp"
-#include "package/orderly_exit.hpp"
-#include "package/run_state.hpp"
-#include "package/run_switches.hpp"
 #include "paths/batch_files.hpp"
 #include "paths/path_variables.hpp"
+#include "run/installer_process.hpp"
+#include "run/run_state.hpp"
+#include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
 #include "ui/wizard_pages.hpp"
 #include "uninstall/association_restore.hpp"
@@ -35,6 +36,7 @@
 #include "uninstall/driver_removal.hpp"
 #include "uninstall/file_system_redirection.hpp"
 #include "uninstall/firewall_removal.hpp"
+#include "uninstall/folder_removal.hpp"
 #include "uninstall/font_removal.hpp"
 #include "uninstall/installer_package_removal.hpp"
 #include "uninstall/registry_removal.hpp"
@@ -42,7 +44,6 @@
 #include "uninstall/uninstall_data.hpp"
 #include "uninstall/uninstall_list.hpp"
 #include "uninstall/uninstall_list_removal.hpp"
-#include "uninstall/uninstaller_stages.hpp"
 
 namespace valdorine {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "core/string.hpp"
 #include "core/vector.hpp"
-#include "package/run_switches.hpp"
+#include "run/run_switches.hpp"
 
 namespace valdorine {
 

@@ -1,4 +1,4 @@
-#include "package/auto_close.hpp"
+#include "installer/auto_close.hpp"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include "core/win32/win_text.hpp"
 #include "package/language_message.hpp"
 #include "package/language_strings.hpp"
-#include "package/run_switches.hpp"
+#include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
 
 namespace valdorine {

@@ -1,4 +1,4 @@
-#include "package/exit_actions.hpp"
+#include "installer/exit_actions.hpp"
 
 #include <windows.h>
 // windows.h first: the shell headers need its types.
@@ -11,10 +11,10 @@
 #include "core/win32/win_text.hpp"
 #include "diagnostics/install_log.hpp"
 #include "format/script_options.hpp"
-#include "package/desktop_shell_start.hpp"
-#include "package/run_state.hpp"
-#include "package/run_switches.hpp"
+#include "installer/desktop_shell_start.hpp"
 #include "paths/path_variables.hpp"
+#include "run/run_state.hpp"
+#include "run/run_switches.hpp"
 #include "ui/wizard_pages.hpp"
 
 namespace valdorine {
@@ -68,16 +68,6 @@ void LaunchProgram(const InstallScript& script) {
 }
 
 }  // namespace
-
-void RemoveFolderIfEmpty(const String& folder) {
-  if (folder.WideLength() < 4) return;
-  for (const char16_t* name : {u"thumbs.db", u"desktop.ini"}) {
-    const String path = JoinPath(folder, String::FromWide(name));
-    SetFileAttributesW(WinText(path), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(WinText(path));
-  }
-  RemoveDirectoryW(WinText(folder));
-}
 
 bool RestartWindows() {
   EnablePrivilege(SE_SHUTDOWN_NAME);

@@ -1,4 +1,4 @@
-#include "package/installation_folder.hpp"
+#include "installer/installation_folder.hpp"
 
 #include <windows.h>
 // windows.h first: the shell headers need its types.
@@ -15,14 +15,14 @@
 #include "core/win32/temp_files.hpp"
 #include "core/win32/win_text.hpp"
 #include "format/script_options.hpp"
+#include "installer/sequence_exit.hpp"
 #include "package/language_message.hpp"
 #include "package/language_strings.hpp"
 #include "package/package_startup.hpp"
-#include "package/run_state.hpp"
-#include "package/run_switches.hpp"
-#include "package/sequence_exit.hpp"
 #include "package/uninstaller_image.hpp"
 #include "paths/path_variables.hpp"
+#include "run/run_state.hpp"
+#include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
 #include "ui/wizard_pages.hpp"
 

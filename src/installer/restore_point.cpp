@@ -1,4 +1,4 @@
-#include "package/restore_point.hpp"
+#include "installer/restore_point.hpp"
 
 #include <windows.h>
 #include <srrestoreptapi.h>

@@ -1,4 +1,4 @@
-#include "package/orderly_exit.hpp"
+#include "installer/orderly_exit.hpp"
 
 #include <ole2.h>
 #include <windows.h>

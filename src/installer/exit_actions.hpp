@@ -1,15 +1,11 @@
-// The end of an installation: removing folders that stayed empty, the restart, and the actions
-// on exit (the /r: command and the summary page's options).
+// The end of an installation: the restart, and the actions on exit (the /r: command and the
+// summary page's options).
 #pragma once
 
 #include "core/string.hpp"
 #include "format/install_script.hpp"
 
 namespace valdorine {
-
-// Deletes "thumbs.db" and "desktop.ini" in `folder` and removes it when nothing else is left;
-// a path of fewer than 4 characters (a drive root) is left alone.
-void RemoveFolderIfEmpty(const String& folder);
 
 // Restarts Windows (planned, for an application's installation); false when it is refused.
 bool RestartWindows();
