@@ -15,7 +15,7 @@
 #include "paths/path_variables.hpp"
 #include "run/run_state.hpp"
 #include "run/run_switches.hpp"
-#include "ui/wizard_pages.hpp"
+#include "ui/progress_window.hpp"
 
 namespace valdorine {
 namespace {

@@ -38,6 +38,7 @@
 #include "run/run_state.hpp"
 #include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
+#include "ui/progress_window.hpp"
 #include "ui/wizard_pages.hpp"
 #include "uninstall/conditional_deletions.hpp"
 #include "uninstall/folder_removal.hpp"

@@ -3,7 +3,7 @@
 #include <ole2.h>
 #include <windows.h>
 
-#include "ui/wizard_pages.hpp"
+#include "ui/progress_window.hpp"
 
 namespace valdorine {
 namespace {

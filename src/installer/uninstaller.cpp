@@ -30,6 +30,7 @@
 #include "run/run_state.hpp"
 #include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
+#include "ui/progress_window.hpp"
 #include "ui/wizard_pages.hpp"
 #include "uninstall/association_restore.hpp"
 #include "uninstall/conditional_deletions.hpp"

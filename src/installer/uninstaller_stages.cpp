@@ -4,7 +4,7 @@
 
 #include "package/language_strings.hpp"
 #include "run/run_switches.hpp"
-#include "ui/wizard_pages.hpp"
+#include "ui/progress_window.hpp"
 
 namespace valdorine {
 namespace {

@@ -11,7 +11,7 @@
 #include "operations/uninstaller_file.hpp"
 #include "package/language_strings.hpp"
 #include "run/run_state.hpp"
-#include "ui/wizard_pages.hpp"
+#include "ui/progress_window.hpp"
 #include "uninstall/deferred_operations.hpp"
 #include "uninstall/uninstall_data.hpp"
 

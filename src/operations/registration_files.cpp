@@ -3,7 +3,7 @@
 #include "core/win32/disk_file.hpp"
 #include "format/script_options.hpp"
 #include "run/run_state.hpp"
-#include "ui/wizard_pages.hpp"
+#include "ui/progress_window.hpp"
 #include "uninstall/uninstall_list.hpp"
 
 namespace valdorine {

@@ -1,5 +1,4 @@
-// The wizard pages, the progress page and the installer's windows as the install sequence uses
-// them.
+// The wizard's question pages as the install sequence and the uninstaller use them.
 //
 // The dialogs themselves do not exist yet: every page answers kNotAvailable, shows nothing and
 // changes nothing. The sequence then does for that page what automatic mode does (no language
@@ -38,26 +37,5 @@ PageResult ShowMustUninstallPage();
 // The uninstaller's support offer for the web address `address`: accepted means "Get Support"
 // instead of uninstalling, cancelled means "Uninstall".
 PageResult ShowSupportOfferPage(const String& address);
-
-// The progress page: shown for the installation work, closed before the install log is written.
-PageResult ShowProgressPage();
-void CloseProgressPage();
-// The progress page's bar (0..100), its current item (a path or a language string) and its status
-// line. Nothing is shown while the page is not open.
-void SetProgressPosition(int percent);
-void ShowProgressItem(const String& text);
-void ShowProgressStatus(const String& text);
-
-// The options ticked on the summary page; all off while the page has not been shown.
-struct SummaryChoices {
-  bool open_file1 = false;
-  bool launch_program = false;
-  bool view_log = false;
-  bool open_file2 = false;
-};
-SummaryChoices SummaryPageChoices();
-
-// Closes the progress and background windows that are open; the orderly exit calls it.
-void CloseInstallerWindows();
 
 }  // namespace valdorine

@@ -8,7 +8,7 @@
 #include "core/win32/safe_delete.hpp"
 #include "package/language_strings.hpp"
 #include "run/installer_process.hpp"
-#include "ui/wizard_pages.hpp"
+#include "ui/progress_window.hpp"
 #include "uninstall/folder_removal.hpp"
 #include "uninstall/registry_removal.hpp"
 #include "uninstall/uninstall_list.hpp"
