@@ -39,7 +39,6 @@ struct ProgressState {
   HWND page = nullptr;
   ProgressRun run = ProgressRun::kInstallation;
   void (*cancel)() = nullptr;
-  bool asking = false;  // the cancel question is open
   UniqueFont large_text_font;
   bool status_noted = false;
   ULONGLONG status_time = 0;
@@ -56,13 +55,14 @@ bool CancelAllowed() {
          (Run().options.word1 & option1::kNoCancel) == 0;
 }
 
-void AskToCancel() {
-  ProgressState& state = State();
-  if (!CancelAllowed() || state.asking) return;
-  state.asking = true;
+// The page is disabled while the question is open, as under a modal box it owns, and stays so
+// on the way out.
+void AskToCancel(HWND page) {
+  if (!CancelAllowed()) return;
+  EnableWindow(page, FALSE);
   const bool confirmed = AskYesNo(LanguageString(text::kCancelQuestion), LanguageString(text::kCancelQuestionCaption));
-  state.asking = false;
-  if (confirmed) state.cancel();
+  if (confirmed) State().cancel();
+  EnableWindow(page, TRUE);
 }
 
 // Styles 0 and 2 show the main text in "MS Shell Dlg 2" at 1.1 times the page's font height.
@@ -113,10 +113,10 @@ INT_PTR CALLBACK ProgressProcedure(HWND page, UINT message, WPARAM wparam, LPARA
       SetWindowLongPtrW(page, DWLP_MSGRESULT, FALSE);
       return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wparam) == page_control::kCancel || LOWORD(wparam) == IDCANCEL) AskToCancel();
+      if (LOWORD(wparam) == page_control::kCancel || LOWORD(wparam) == IDCANCEL) AskToCancel(page);
       return TRUE;
     case WM_CLOSE:
-      AskToCancel();
+      AskToCancel(page);
       return TRUE;
     case WM_DESTROY:
       State().page = nullptr;
