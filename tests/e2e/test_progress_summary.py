@@ -77,6 +77,15 @@ def wait_for_prefix_processes(wine) -> None:
     subprocess.run(["wineserver", "-w"], env=wine.env, check=True, timeout=120, stdin=subprocess.DEVNULL)
 
 
+def window_captioned(wine, exe: str, caption: str, attempts: int = 30):
+    """The program's first dialog with that caption, once the windows before it have gone."""
+    for _ in range(attempts):
+        window = wine.read_window(exe, window_class=DIALOG_CLASS)
+        if window is None or window.caption == caption:
+            return window
+    raise AssertionError(f"no window captioned {caption!r}")
+
+
 def png_pixels(path: Path) -> tuple[int, int, bytes]:
     """Width, height and RGB rows of a screenshot as the scenarios save it (8-bit RGB, filter 0)."""
     data = path.read_bytes()
@@ -129,6 +138,9 @@ def test_progress_page_without_cancel_lets_the_installation_finish(build_setup, 
     process = wine.start(wine.put_file(setup, SETUP))
     with pytest.raises(AssertionError, match="no enabled button"):
         wine.read_window("setup.exe", press_id=1003, window_class=DIALOG_CLASS)
+    notice = window_captioned(wine, "setup.exe", "Installation complete")
+    assert notice.texts == ["Progress Test has been installed."]
+    wine.read_window("setup.exe", press_text="OK", window_class=DIALOG_CLASS)
     assert wine.wait(process) == 1
     assert drive_c(wine, FOLDER + r"\payload.txt").read_text() == "payload\n"
 
@@ -194,24 +206,40 @@ bottom_color = "{bottom}"
 
 
 def test_uninstaller_shows_confirmation_progress_and_completion(build_setup, wine):
-    setup = build_setup(tables="[uninstall]\ncompletion_message = true\n")
-    assert wine.run(wine.put_file(setup, SETUP), "/silent") == 1
+    # The uninstaller's first batch runs while its progress page shows; it holds the page until
+    # the scenario has read it.
+    held = """
+[uninstall]
+completion_message = true
+
+[batch.uninstall_first]
+hidden = true
+commands = '''
+:wait
+if not exist C:\\go.txt goto wait
+'''
+"""
+    setup = build_setup(tables=held)
+    assert wine.run(wine.put_file(setup, SETUP), "/a") == 1
     process = wine.start(UNINSTALLER, '/u:ProgressTest')
     confirmation = wine.read_window("uninstall.exe", press_text="Yes", window_class=DIALOG_CLASS)
     assert confirmation.texts == ["Do you want to remove Progress Test and all of its parts from this computer?"]
+    with pytest.raises(AssertionError, match="no enabled button"):
+        wine.read_window("uninstall.exe", press_id=1003, window_class=DIALOG_CLASS)
     page = wine.read_window("uninstall.exe", window_class=DIALOG_CLASS)
     assert page.caption == "Uninstalling Progress Test"
     assert "Please wait while Progress Test is being removed." in page.texts
-    completion = wine.read_window("uninstall.exe", press_text="OK", window_class=DIALOG_CLASS)
-    assert (completion.caption, completion.texts) == (
-        "Uninstallation complete", ["Progress Test has been removed from this computer."])
+    drive_c(wine, r"C:\go.txt").write_text("")
+    completion = window_captioned(wine, "uninstall.exe", "Uninstallation complete")
+    assert completion.texts == ["Progress Test has been removed from this computer."]
+    wine.read_window("uninstall.exe", press_text="OK", window_class=DIALOG_CLASS)
     assert wine.wait(process) == 0
     assert not drive_c(wine, FOLDER + r"\payload.txt").exists()
 
 
 def test_uninstaller_confirmation_answered_no_removes_nothing(build_setup, wine):
     setup = build_setup()
-    assert wine.run(wine.put_file(setup, SETUP), "/silent") == 1
+    assert wine.run(wine.put_file(setup, SETUP), "/a") == 1
     process = wine.start(UNINSTALLER, '/u:ProgressTest')
     wine.read_window("uninstall.exe", press_text="No", window_class=DIALOG_CLASS)
     assert wine.wait(process) == 1
