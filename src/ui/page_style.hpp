@@ -27,6 +27,9 @@ inline constexpr int kBandSubtitle = 1035;
 inline constexpr int kWhitePanel = 1042;
 }  // namespace page_control
 
+// Language string 65, the pages' subtitle (the caption of the header-band style).
+inline constexpr int kPageSubtitleString = 65;
+
 // The template of a page family in a style: 0 the family with "2", 1 the family alone, 3 the family
 // with "4", any other value the family with "3" (the header band).
 String PageTemplateName(const char16_t* family, uint32_t style);

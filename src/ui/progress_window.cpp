@@ -31,7 +31,6 @@ constexpr int kInstallingText = 39;
 constexpr int kCancel = 49;
 constexpr int kInstallingHeader = 54;
 constexpr int kUninstallingHeader = 55;
-constexpr int kSubtitle = 65;
 constexpr int kUninstallingText = 71;
 }  // namespace text
 
@@ -92,7 +91,7 @@ void SetUp(HWND page) {
   const uint32_t style = Script().Display.ProgressPageStyle;
   const int header = installing ? text::kInstallingHeader : text::kUninstallingHeader;
   DecoratePage(page, style, LanguageString(header),
-               LanguageString(installing ? text::kSubtitle : text::kUninstallingHeader));
+               LanguageString(installing ? kPageSubtitleString : text::kUninstallingHeader));
   SetDlgItemTextW(page, page_control::kText,
                   WinText(LanguageString(installing ? text::kInstallingText : text::kUninstallingText)));
   SetDlgItemTextW(page, page_control::kCancel, WinText(LanguageString(text::kCancel)));
@@ -127,6 +126,18 @@ INT_PTR CALLBACK ProgressProcedure(HWND page, UINT message, WPARAM wparam, LPARA
   }
 }
 
+// The common controls library is not one the loader always takes from the system folder, so it
+// is loaded from there by hand rather than imported.
+void RegisterProgressBarClass() {
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  static const UniqueModule library(LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  const auto initialise = library ? reinterpret_cast<InitFunction>(reinterpret_cast<void*>(
+                                        GetProcAddress(library.Get(), "InitCommonControlsEx")))
+                                  : nullptr;
+  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+  if (initialise) initialise(&controls);
+}
+
 void ShowStatusText(const String& text) {
   if (HWND page = State().page) SetDlgItemTextW(page, kStatus, WinText(text));
   PumpWindowMessages();
@@ -139,8 +150,7 @@ void ShowProgressPage(ProgressRun run, void (*cancel)()) {
   if (state.page || Switches().silent_mode || (Run().options.word2 & option2::kProgressPage) == 0) return;
   state.run = run;
   state.cancel = cancel;
-  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  RegisterProgressBarClass();
   const String name = PageTemplateName(u"ProgressDlg", Script().Display.ProgressPageStyle);
   state.page = CreateDialogParamW(Process().instance, WinText(name), BackgroundWindow(), ProgressProcedure, 0);
   if (!state.page) PageCannotBeShown(name);

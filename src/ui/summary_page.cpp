@@ -19,7 +19,6 @@ constexpr int kBoxHeight = 9;
 constexpr int kBoxStep = 14;
 
 namespace text {
-constexpr int kSubtitle = 65;
 constexpr int kCompleted = 42;
 constexpr int kHeader = 43;
 constexpr int kFinish = 95;
@@ -94,7 +93,7 @@ void LayOutBoxes(HWND page, uint32_t style) {
 
 void SetUp(HWND page) {
   const uint32_t style = Script().Display.SummaryPageStyle;
-  DecoratePage(page, style, LanguageString(text::kHeader), LanguageString(text::kSubtitle));
+  DecoratePage(page, style, LanguageString(text::kHeader), LanguageString(kPageSubtitleString));
   SetDlgItemTextW(page, page_control::kText, WinText(LanguageString(text::kCompleted)));
   SetDlgItemTextW(page, page_control::kForward, WinText(LanguageString(text::kFinish)));
   LayOutBoxes(page, style);
