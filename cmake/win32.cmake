@@ -46,7 +46,7 @@ target_compile_options(ValdorineSetup PRIVATE ${VALDORINE_WARNINGS} ${VALDORINE_
 target_link_libraries(ValdorineSetup PRIVATE valdorine_installer)
 target_link_options(ValdorineSetup PRIVATE -municode -s)
 set_source_files_properties(src/ui/resources/installer.rc PROPERTIES
-  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/src/ui/resources/installer.ico;${PROJECT_SOURCE_DIR}/src/ui/resources/installer.manifest")
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/src/ui/resources/installer.ico;${PROJECT_SOURCE_DIR}/src/ui/resources/installer.manifest;${PROJECT_SOURCE_DIR}/src/ui/resources/progress.rc")
 
 # GoogleTest from Debian's source copy, built with this toolchain.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
