@@ -1,6 +1,6 @@
 # The Windows flavour: the installer stub, its unit tests (run under Wine) and the test tools.
 
-set(deps_prefix ${PROJECT_SOURCE_DIR}/.deps/mingw-i686)
+set(deps_prefix ${PROJECT_SOURCE_DIR}/.deps/mingw-${CMAKE_SYSTEM_PROCESSOR})
 if(NOT EXISTS ${deps_prefix}/lib/liblzma.a)
   message(FATAL_ERROR "liblzma for mingw-w64 is missing: run scripts/bootstrap first")
 endif()
@@ -71,3 +71,9 @@ target_link_options(dialog-driver PRIVATE -municode)
 add_executable(hold-file tests/tools/hold_file.cpp)
 target_compile_options(hold-file PRIVATE ${VALDORINE_WARNINGS})
 target_link_options(hold-file PRIVATE -municode)
+
+# The firewall manager's stand-in that the firewall scenario registers in its prefix.
+add_library(firewall-recorder SHARED tests/tools/firewall_recorder.cpp)
+set_target_properties(firewall-recorder PROPERTIES PREFIX "")
+target_compile_options(firewall-recorder PRIVATE ${VALDORINE_WARNINGS})
+target_link_libraries(firewall-recorder PRIVATE ole32 oleaut32 uuid)
