@@ -27,8 +27,12 @@
 #include "installer/restore_point.hpp"
 #include "installer/sequence_exit.hpp"
 #include "installer/system_checks.hpp"
+#include "operations/file_associations.hpp"
 #include "operations/file_installation.hpp"
+#include "operations/firewall_rules.hpp"
+#include "operations/folder_rights.hpp"
 #include "operations/product_registration.hpp"
+#include "operations/registry_entries.hpp"
 #include "package/install_script_setup.hpp"
 #include "package/language_strings.hpp"
 #include "package/package_startup.hpp"
@@ -148,6 +152,13 @@ void ProcessMessagesFor(DWORD milliseconds) {
     }
     Sleep(10);
   }
+}
+
+// The name of the language chosen on the Language page.
+String ChosenLanguageName(const InstallScript& script) {
+  const Array<String>& names = script.Languages.names;
+  const int chosen = CurrentLanguage();
+  return chosen >= 0 && chosen < names.Count() ? names[chosen] : String();
 }
 
 // Lets the progress page show its status for the stage delay.
@@ -314,10 +325,14 @@ void Install(const InstallScript& script) {
   if (run.portable && (run.options.word2 & option2::kNoRegistrationWhenPortable) != 0) {
     run.options.word1 &= ~option1::kProductRegistration;
   }
+  GrantFolderRights();
   RunPreInstallBatches(script);
   RunPreInstallDeletions(script);
   InstallFiles();
   PrepareUninstaller(script);
+  CreateRegistryEntries(script);
+  CreateFileAssociations(script, ChosenLanguageName(script));
+  OpenFirewallExceptions(script);
   RegisterProduct(script);
   WaitStage(progress_shown, script);
   SetProgressPosition(100);
