@@ -16,7 +16,9 @@ FOLDER = r"C:\Firewall Test"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\FirewallTest"
 RECORDER = r"C:\tools\firewall-recorder.dll"
 RECORD = r"C:\firewall-calls.txt"
-MANAGER_CLASS = r"HKLM\Software\Classes\CLSID\{304CE942-6E39-40D8-943A-B913C40C9CD4}\InprocServer32"
+# The firewall manager, an open port and an authorized program.
+CLASSES = ["{304CE942-6E39-40D8-943A-B913C40C9CD4}", "{0CA545C6-37AD-4A6C-BF92-9F7610067EF5}",
+           "{EC9846B3-2762-4A6B-A214-6ACB603462D2}"]
 TCP, UDP = 6, 17
 
 RULES = """
@@ -63,14 +65,16 @@ source = "viewer.exe"
 
 
 def register_recorder(wine, build) -> None:
-    """The recorder replaces Wine's firewall manager in the registry view of its own bitness."""
+    """The recorder replaces Wine's firewall classes in the registry view of its own bitness."""
     dll = build.root / "win32" / "firewall-recorder.dll"
     image = dll.read_bytes()
     machine = struct.unpack_from("<H", image, struct.unpack_from("<I", image, 0x3C)[0] + 4)[0]
     view = "/reg:64" if machine == 0x8664 else "/reg:32"
     wine.put_file(dll, RECORDER)
-    assert reg_output(wine, "add", MANAGER_CLASS, "/ve", "/d", RECORDER, "/f", view=view)[0] == 0
-    assert reg_output(wine, "add", MANAGER_CLASS, "/v", "ThreadingModel", "/d", "Both", "/f", view=view)[0] == 0
+    for class_id in CLASSES:
+        key = rf"HKLM\Software\Classes\CLSID\{class_id}\InprocServer32"
+        assert reg_output(wine, "add", key, "/ve", "/d", RECORDER, "/f", view=view)[0] == 0
+        assert reg_output(wine, "add", key, "/v", "ThreadingModel", "/d", "Both", "/f", view=view)[0] == 0
 
 
 def recorded(wine) -> list[str]:
@@ -83,16 +87,17 @@ def test_ports_and_programs_are_opened_and_closed_again(build, wine, tmp_path):
 
     assert wine.run(wine.put_file(build_setup(build, tmp_path), SETUP), "/silent") == 1
 
+    folder = drive_c(wine, FOLDER)
+    log = next(folder.rglob("Install.log")).read_text(encoding="utf-8", errors="replace")
     program = FOLDER + r"\viewer.exe"
+    assert f"Added firewall exception: UDP port 8080\n" in log, log
+    assert f'Failed to add firewall exception for "{FOLDER}\\missing.exe": file does not exist' in log
     assert recorded(wine) == [
         f"add port 8080 {TCP} Web Port",
         f"add port 8080 {UDP} Web Port",
         f"add port 9000 {TCP} Kept Port",
         f"add program {program} Firewall Test",  # an empty name is the product's
     ]
-    folder = drive_c(wine, FOLDER)
-    log = next(folder.rglob("Install.log")).read_text(encoding="utf-8", errors="replace")
-    assert f'Failed to add firewall exception for "{FOLDER}\\missing.exe": file does not exist' in log
     data = next(folder.rglob("Uninstall.DAT")).read_bytes().decode("utf-8")
     section = data.split("[Firewall]\r\n", 1)[1].split("\r\n\r\n", 1)[0].splitlines()
     assert section == ["8080;Web Port;3;0", "viewer.exe;;0;0"]

@@ -1,6 +1,6 @@
-// A stand-in for the Windows Firewall's manager object, for scenarios under Wine (whose firewall
-// objects accept every call and keep nothing). Registered as the in-process server of the
-// firewall manager's class, it appends one line per change it is asked for to the file that the
+// A stand-in for the Windows Firewall's objects, for scenarios under Wine (whose firewall objects
+// accept every call and keep nothing). Registered as the in-process server of the firewall
+// manager's, the open port's and the authorized program's classes, it appends one line per change it is asked for to the file that the
 // environment variable FIREWALL_RECORD names (default C:\firewall-calls.txt):
 //   add port <number> <protocol number> <name>
 //   remove port <number> <protocol number>
@@ -67,6 +67,78 @@ HRESULT Hand(Result* created, Interface** out) {
   *out = created;
   return S_OK;
 }
+
+// The settings that a rule's object carries, common to ports and programs.
+template <typename Interface>
+class Rule : public Object<Interface> {
+ public:
+  ~Rule() override { SysFreeString(name_); }
+  HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override { return Copy(name_, name); }
+  HRESULT STDMETHODCALLTYPE put_Name(BSTR name) override { return Store(name, name_); }
+  HRESULT STDMETHODCALLTYPE get_IpVersion(NET_FW_IP_VERSION*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_IpVersion(NET_FW_IP_VERSION) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE get_Scope(NET_FW_SCOPE*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Scope(NET_FW_SCOPE) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE get_RemoteAddresses(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_RemoteAddresses(BSTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* enabled) override {
+    *enabled = VARIANT_TRUE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL) override { return S_OK; }
+
+ protected:
+  static HRESULT Copy(BSTR from, BSTR* to) {
+    *to = SysAllocString(from != nullptr ? from : L"");
+    return S_OK;
+  }
+  static HRESULT Store(BSTR from, BSTR& to) {
+    SysFreeString(to);
+    to = SysAllocString(from);
+    return S_OK;
+  }
+
+ private:
+  BSTR name_ = nullptr;
+};
+
+class Port : public Rule<INetFwOpenPort> {
+ public:
+  HRESULT STDMETHODCALLTYPE get_Protocol(NET_FW_IP_PROTOCOL* protocol) override {
+    *protocol = protocol_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Protocol(NET_FW_IP_PROTOCOL protocol) override {
+    protocol_ = protocol;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Port(LONG* number) override {
+    *number = number_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Port(LONG number) override {
+    number_ = number;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_BuiltIn(VARIANT_BOOL* built_in) override {
+    *built_in = VARIANT_FALSE;
+    return S_OK;
+  }
+
+ private:
+  NET_FW_IP_PROTOCOL protocol_ = NET_FW_IP_PROTOCOL_TCP;
+  LONG number_ = 0;
+};
+
+class Program : public Rule<INetFwAuthorizedApplication> {
+ public:
+  ~Program() override { SysFreeString(path_); }
+  HRESULT STDMETHODCALLTYPE get_ProcessImageFileName(BSTR* path) override { return Copy(path_, path); }
+  HRESULT STDMETHODCALLTYPE put_ProcessImageFileName(BSTR path) override { return Store(path, path_); }
+
+ private:
+  BSTR path_ = nullptr;
+};
 
 class Ports : public Object<INetFwOpenPorts> {
  public:
@@ -176,6 +248,8 @@ class Manager : public Object<INetFwMgr> {
   }
 };
 
+// Makes the objects of one class.
+template <typename Made>
 class Factory : public IClassFactory {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
@@ -191,24 +265,26 @@ class Factory : public IClassFactory {
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID id, void** object) override {
     *object = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    Manager* manager = new Manager;
-    const HRESULT result = manager->QueryInterface(id, object);
-    manager->Release();
+    Made* made = new Made;
+    const HRESULT result = made->QueryInterface(id, object);
+    made->Release();
     return result;
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
-Factory factory;
+Factory<Manager> manager_factory;
+Factory<Port> port_factory;
+Factory<Program> program_factory;
 
 }  // namespace
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID class_id, REFIID id, void** object) {
-  if (class_id != __uuidof(NetFwMgr)) {
-    *object = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
-  }
-  return factory.QueryInterface(id, object);
+  if (class_id == __uuidof(NetFwMgr)) return manager_factory.QueryInterface(id, object);
+  if (class_id == __uuidof(NetFwOpenPort)) return port_factory.QueryInterface(id, object);
+  if (class_id == __uuidof(NetFwAuthorizedApplication)) return program_factory.QueryInterface(id, object);
+  *object = nullptr;
+  return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() { return S_FALSE; }
