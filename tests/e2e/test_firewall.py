@@ -66,7 +66,7 @@ source = "viewer.exe"
 
 def register_recorder(wine, build) -> None:
     """The recorder replaces Wine's firewall classes in the registry view of its own bitness."""
-    dll = build.root / "win32" / "firewall-recorder.dll"
+    dll = build.windows / "firewall-recorder.dll"
     image = dll.read_bytes()
     machine = struct.unpack_from("<H", image, struct.unpack_from("<I", image, 0x3C)[0] + 4)[0]
     view = "/reg:64" if machine == 0x8664 else "/reg:32"
