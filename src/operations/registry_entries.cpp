@@ -10,6 +10,7 @@
 #include "core/win32/system_folders.hpp"
 #include "core/win32/temp_files.hpp"
 #include "core/win32/user_profiles.hpp"
+#include "core/win32/win_text.hpp"
 #include "diagnostics/failure_summary.hpp"
 #include "diagnostics/operations_log.hpp"
 #include "format/script_options.hpp"
@@ -155,9 +156,7 @@ WriteResult WriteValueAt(HKEY root, const String& subkey, const String& name, co
   if (key.OpenKey(root, subkey, OpenFlags(view, 0), kEntryAccess) == open_key_result::kFailed) {
     return WriteResult::kKeyFailed;
   }
-  if (only_when_absent &&
-      RegQueryValueExW(key.Handle(), reinterpret_cast<const wchar_t*>(name.Wide()), nullptr, nullptr, nullptr,
-                       nullptr) == ERROR_SUCCESS) {
+  if (only_when_absent && RegQueryValueExW(key.Handle(), WinText(name), nullptr, nullptr, nullptr, nullptr) == 0) {
     return WriteResult::kWritten;
   }
   const bool written = key.SetValue(name, value.type, value.bytes.Bytes(), static_cast<uint32_t>(value.bytes.Length()));
@@ -264,7 +263,7 @@ String WriteMergeFile(const String& contents) {
       !file.Write(contents.Bytes(), contents.Length())) {
     const DWORD error = GetLastError();
     file.Close();
-    DeleteFileW(reinterpret_cast<const wchar_t*>(path.Wide()));
+    DeleteFileW(WinText(path));
     SetLastError(error);
     return {};
   }

@@ -5,11 +5,10 @@ byte for byte."""
 
 from __future__ import annotations
 
-import subprocess
 from pathlib import Path
 
 from test_product_registration import drive_c
-from test_registry_entries import values
+from test_registry_entries import build_project, values
 from test_uninstaller import reg_output, uninstall
 
 SETUP = r"C:\downloads\setup.exe"
@@ -58,24 +57,10 @@ command = '%InstallDir%\\viewer.exe "%1"'
 
 def build_setup(build, folder: Path, associations: str) -> Path:
     (folder / "viewer.exe").write_bytes(b"MZ")
-    project = folder / "associations.toml"
-    project.write_text(f"""
-[product]
-name = "Association Test"
-version = "1.0"
-uninstall_key = "AssociationTest"
-
-[install]
-folder = '{FOLDER}'
-
+    return build_project(build, folder, "Association Test", f"""
 [[files]]
 source = "viewer.exe"
-{associations}
-""")
-    output = folder / "setup.exe"
-    subprocess.run([str(build.builder), "build", str(project), "--stub", str(build.installer), "-o", str(output)],
-                   check=True, stdout=subprocess.DEVNULL)
-    return output
+{associations}""")
 
 
 def classes_tree(wine, key: str) -> str | None:

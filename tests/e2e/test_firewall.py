@@ -5,10 +5,10 @@ every port and program that it is asked to open or close."""
 from __future__ import annotations
 
 import struct
-import subprocess
 from pathlib import Path
 
 from test_product_registration import drive_c
+from test_registry_entries import build_project
 from test_uninstaller import reg_output, uninstall
 
 SETUP = r"C:\downloads\setup.exe"
@@ -44,24 +44,10 @@ name = "Missing"
 
 def build_setup(build, folder: Path) -> Path:
     (folder / "viewer.exe").write_bytes(b"MZ")
-    project = folder / "firewall.toml"
-    project.write_text(f"""
-[product]
-name = "Firewall Test"
-version = "1.0"
-uninstall_key = "FirewallTest"
-
-[install]
-folder = '{FOLDER}'
-
+    return build_project(build, folder, "Firewall Test", f"""
 [[files]]
 source = "viewer.exe"
-{RULES}
-""")
-    output = folder / "setup.exe"
-    subprocess.run([str(build.builder), "build", str(project), "--stub", str(build.installer), "-o", str(output)],
-                   check=True, stdout=subprocess.DEVNULL)
-    return output
+{RULES}""")
 
 
 def register_recorder(wine, build) -> None:
@@ -90,7 +76,7 @@ def test_ports_and_programs_are_opened_and_closed_again(build, wine, tmp_path):
     folder = drive_c(wine, FOLDER)
     log = next(folder.rglob("Install.log")).read_text(encoding="utf-8", errors="replace")
     program = FOLDER + r"\viewer.exe"
-    assert f"Added firewall exception: UDP port 8080\n" in log, log
+    assert "Added firewall exception: UDP port 8080\n" in log, log
     assert f'Failed to add firewall exception for "{FOLDER}\\missing.exe": file does not exist' in log
     assert recorded(wine) == [
         f"add port 8080 {TCP} Web Port",

@@ -87,31 +87,37 @@ data = "every profile"
 MERGE_FILE = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Registry Test Merged]\r\n\"Merged\"=\"yes\"\r\n"
 
 
-def build_setup(build, folder: Path) -> Path:
-    (folder / "payload.txt").write_text("payload\n")
-    (folder / "merge.reg").write_bytes(MERGE_FILE.encode("ascii"))
-    project = folder / "registry.toml"
+def build_project(build, folder: Path, product: str, tables: str, product_settings: str = "") -> Path:
+    """setup.exe in `folder` for the product named, installed to C:\<product>, with the tables given
+    (files named in them lie in `folder`); the uninstall key is the name without blanks."""
+    project = folder / "project.toml"
     project.write_text(f"""
 [product]
-name = "Registry Test"
+name = "{product}"
 version = "1.0"
-uninstall_key = "RegistryTest"
-registry_key = 'Registry Test Co'
+uninstall_key = "{product.replace(' ', '')}"
+{product_settings}
 
 [install]
-folder = '{FOLDER}'
-
-[registry]
-merge_file = "merge.reg"
-
-[[files]]
-source = "payload.txt"
-{ENTRIES}
+folder = 'C:\\{product}'
+{tables}
 """)
     output = folder / "setup.exe"
     subprocess.run([str(build.builder), "build", str(project), "--stub", str(build.installer), "-o", str(output)],
                    check=True, stdout=subprocess.DEVNULL)
     return output
+
+
+def build_setup(build, folder: Path) -> Path:
+    (folder / "payload.txt").write_text("payload\n")
+    (folder / "merge.reg").write_bytes(MERGE_FILE.encode("ascii"))
+    return build_project(build, folder, "Registry Test", f"""
+[registry]
+merge_file = "merge.reg"
+
+[[files]]
+source = "payload.txt"
+{ENTRIES}""", product_settings="registry_key = 'Registry Test Co'")
 
 
 def values(wine, key: str, view: str = "/reg:32") -> dict[str, tuple[str, str]] | None:

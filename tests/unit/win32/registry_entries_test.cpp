@@ -131,7 +131,8 @@ TEST_F(RegistryEntryLineTest, FailuresAreReportedAndTheOtherLinesStillApply) {
     FailureSummary() = String();
     Apply(c.line);
     Apply(u"\\HKCU\\Software\\ValdorineRegistryEntryTests,After,1,applied,1");
-    EXPECT_EQ(Summary().rfind(c.reported, 0), 0u) << std::u16string(c.line);
+    const std::u16string line(c.line);
+    EXPECT_EQ(Summary().rfind(c.reported, 0), 0u) << std::string(line.begin(), line.end());
     EXPECT_EQ(Text(L"After"), L"applied");
     EXPECT_EQ(Text(L"Odd"), L"<missing>");
     RegDeleteTreeW(HKEY_CURRENT_USER, kBase);
