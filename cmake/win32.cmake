@@ -77,3 +77,5 @@ add_library(firewall-recorder SHARED tests/tools/firewall_recorder.cpp)
 set_target_properties(firewall-recorder PROPERTIES PREFIX "")
 target_compile_options(firewall-recorder PRIVATE ${VALDORINE_WARNINGS})
 target_link_libraries(firewall-recorder PRIVATE ole32 oleaut32 uuid)
+# The 32-bit exports keep their plain names (no "@12"), as COM looks them up.
+target_link_options(firewall-recorder PRIVATE -Wl,--kill-at)
