@@ -71,3 +71,11 @@ target_link_options(dialog-driver PRIVATE -municode)
 add_executable(hold-file tests/tools/hold_file.cpp)
 target_compile_options(hold-file PRIVATE ${VALDORINE_WARNINGS})
 target_link_options(hold-file PRIVATE -municode)
+
+# The firewall manager's stand-in that the firewall scenario registers in its prefix.
+add_library(firewall-recorder SHARED tests/tools/firewall_recorder.cpp)
+set_target_properties(firewall-recorder PROPERTIES PREFIX "")
+target_compile_options(firewall-recorder PRIVATE ${VALDORINE_WARNINGS})
+target_link_libraries(firewall-recorder PRIVATE ole32 oleaut32 uuid)
+# The 32-bit exports keep their plain names (no "@12"), as COM looks them up.
+target_link_options(firewall-recorder PRIVATE -Wl,--kill-at)

@@ -5,27 +5,15 @@
 
 #include <vector>
 
+#include "core/win32/everyone_access.hpp"
 #include "core/win32/unique_handle.hpp"
 #include "core/win32/win_text.hpp"
 
 namespace valdorine {
 namespace {
 
-struct LocalMemory {  // memory that the security functions allocated
-  using Handle = HLOCAL;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle memory) { ::LocalFree(memory); }
-};
-using UniqueLocalMemory = UniqueResource<LocalMemory>;
-
 // The security functions take the path as a writable pointer but do not change it.
 wchar_t* PathArgument(const String& path) { return const_cast<wchar_t*>(WinText(path)); }
-
-void ClearProtectiveAttributes(const String& path) {
-  const DWORD attributes = GetFileAttributesW(WinText(path));
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesW(WinText(path), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
-}
 
 // With the take-ownership privilege that the installer enables at start-up this succeeds even for
 // a file that another user owns.
@@ -40,35 +28,12 @@ void TakeOwnership(const String& path) {
   SetNamedSecurityInfoW(PathArgument(path), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr, nullptr);
 }
 
-void GrantEveryoneFullControl(const String& path) {
-  PACL access_list = nullptr;
-  UniqueLocalMemory descriptor;
-  if (GetNamedSecurityInfoW(WinText(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &access_list,
-                            nullptr, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive())) != ERROR_SUCCESS) {
-    return;
-  }
-  BYTE everyone[SECURITY_MAX_SID_SIZE] = {};
-  DWORD sid_size = sizeof(everyone);
-  if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sid_size)) return;
-  EXPLICIT_ACCESSW entry{};
-  entry.grfAccessPermissions = GENERIC_ALL;
-  entry.grfAccessMode = GRANT_ACCESS;
-  entry.grfInheritance = NO_INHERITANCE;
-  entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-  entry.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-  entry.Trustee.ptstrName = reinterpret_cast<wchar_t*>(everyone);
-  UniqueLocalMemory extended_list;
-  if (SetEntriesInAclW(1, &entry, access_list, reinterpret_cast<PACL*>(extended_list.Receive())) != ERROR_SUCCESS) return;
-  SetNamedSecurityInfoW(PathArgument(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                        static_cast<PACL>(extended_list.Get()), nullptr);
-}
-
 }  // namespace
 
 void OpenFileToEveryone(const String& path) {
   ClearProtectiveAttributes(path);
   TakeOwnership(path);
-  GrantEveryoneFullControl(path);
+  GrantEveryoneFullAccess(path, NO_INHERITANCE);
 }
 
 }  // namespace valdorine

@@ -70,6 +70,7 @@ enum class PackageError : int {
   kEntryDataSizeTooLarge = 72,
   kArchiveBytesLeft = 80,
   kQueuedBytesLeft = 83,
+  kFirewallFields = 90,  // a firewall rule without exactly four fields
   kEntryDataChecksum = 100,
   kEntryKind = 110,
   kUninstallValueType = 200,  // an additional uninstall-key value of unknown type

@@ -27,8 +27,12 @@
 #include "installer/restore_point.hpp"
 #include "installer/sequence_exit.hpp"
 #include "installer/system_checks.hpp"
+#include "operations/file_associations.hpp"
 #include "operations/file_installation.hpp"
+#include "operations/firewall_rules.hpp"
+#include "operations/folder_rights.hpp"
 #include "operations/product_registration.hpp"
+#include "operations/registry_entries.hpp"
 #include "package/install_script_setup.hpp"
 #include "package/language_strings.hpp"
 #include "package/package_startup.hpp"
@@ -158,6 +162,13 @@ void NextStage(const InstallScript& script, int percent, int status) {
   WaitStage(script.StageDelay);
   SetProgress(percent);
   SetStatus(status);
+}
+
+// The name of the language chosen on the Language page.
+String ChosenLanguageName(const InstallScript& script) {
+  const Array<String>& names = script.Languages.names;
+  const int chosen = CurrentLanguage();
+  return chosen >= 0 && chosen < names.Count() ? names[chosen] : String();
 }
 
 // Programs the author wants closed before installing: closed, terminated or the user asked to close
@@ -324,6 +335,7 @@ void Install(const InstallScript& script) {
   if (run.portable && (run.options.word2 & option2::kNoRegistrationWhenPortable) != 0) {
     run.options.word1 &= ~option1::kProductRegistration;
   }
+  GrantFolderRights();
   NextStage(script, 21, 62);
   RunPreInstallBatches(script);
   NextStage(script, 26, 54);
@@ -334,6 +346,9 @@ void Install(const InstallScript& script) {
   NextStage(script, 95, 26);
   SetProgress(97);
   PrepareUninstaller(script);
+  CreateRegistryEntries(script);
+  CreateFileAssociations(script, ChosenLanguageName(script));
+  OpenFirewallExceptions(script);
   RegisterProduct(script);
   NextStage(script, 100, 36);
   RunPostInstallBatch(script);

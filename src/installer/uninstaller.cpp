@@ -289,7 +289,7 @@ void RemoveStartMenuFolder() {
 }
 
 void RemoveRegistryEntries(RegKey& key, const UninstallRecords& records) {
-  const uint32_t view = Product().product_64bit ? reg_key::kView64 : 0;
+  const uint32_t view = ProductRegistryView(Product().product_64bit);
   if (!Product().product_registry.IsEmpty()) RemoveProductRegistry(Product().product_registry, view);
   key.DeleteValue(String::FromWide(u"ProductRegistry"));
   RemoveRegistry2Entries(records.registry2, view);

@@ -32,11 +32,21 @@ bool RestoreDefault(HKEY root, const String& subkey, const String& backup_name) 
   return true;
 }
 
-// The same, but without a backup the default value the installation set is deleted.
-bool RestoreOrClearDefault(HKEY root, const String& subkey, const String& backup_name) {
-  if (RestoreDefault(root, subkey, backup_name)) return true;
+// Deletes the key's default value when it is `expected` (any default when `expected` is null).
+void ClearDefault(HKEY root, const String& subkey, const String* expected) {
   RegKey key;
-  if (key.OpenKey(root, subkey, kOpenFlags, reg_access::kAll) != open_key_result::kFailed) key.DeleteValue(String());
+  if (key.OpenKey(root, subkey, kOpenFlags, reg_access::kAll) == open_key_result::kFailed) return;
+  String current;
+  if (expected != nullptr && !(key.ReadString(String(), current) && EqualsIgnoreCase(current, *expected))) return;
+  key.DeleteValue(String());
+}
+
+// The same as RestoreDefault, but without a backup the default value that the installation set is
+// deleted: any default, or only one equal to `expected` when that is given.
+bool RestoreOrClearDefault(HKEY root, const String& subkey, const String& backup_name,
+                           const String* expected = nullptr) {
+  if (RestoreDefault(root, subkey, backup_name)) return true;
+  ClearDefault(root, subkey, expected);
   return false;
 }
 
@@ -67,7 +77,8 @@ void RestoreIcon(const Association& record, const String& backup_name) {
 
 void RestoreVerb(const Association& record, const String& backup_name) {
   const String shell_key = JoinPath(record.class_name, String::FromWide(u"shell"));
-  RestoreOrClearDefault(HKEY_CLASSES_ROOT, shell_key, backup_name);
+  // Only a default verb that names this verb was set by the installation.
+  RestoreOrClearDefault(HKEY_CLASSES_ROOT, shell_key, backup_name, &record.verb);
   const String verb_key = JoinPath(shell_key, record.verb);
   const String command_key = JoinPath(verb_key, String::FromWide(u"command"));
   if (!RestoreOrClearDefault(HKEY_CLASSES_ROOT, command_key, backup_name)) DeleteSubkey(HKEY_CLASSES_ROOT, verb_key);
@@ -82,7 +93,11 @@ void RestoreAssociation(const Association& record, const String& backup_name) {
   RestoreVerb(record, backup_name);
   if (HasSubkeys(HKEY_CLASSES_ROOT, record.class_name)) return;
   DeleteSubkey(HKEY_CLASSES_ROOT, record.class_name);
-  if (!extension_restored) DeleteSubkey(HKEY_CLASSES_ROOT, record.extension);
+  if (extension_restored) return;
+  // The extension lost its class: a default naming it goes, and the key goes once nothing else is
+  // left in it (an extension that had a class or entries of its own before keeps them).
+  ClearDefault(HKEY_CLASSES_ROOT, record.extension, &record.class_name);
+  DeleteKeyIfEmpty(HKEY_CLASSES_ROOT, record.extension, 0);
 }
 
 String FieldAt(const Array<String>& fields, int index) {

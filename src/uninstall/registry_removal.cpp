@@ -108,14 +108,6 @@ bool DeleteKeyIfEmpty(HKEY root, const String& subkey, uint32_t view) {
   return RegDeleteKeyExW(root, WinText(subkey), view, 0) == ERROR_SUCCESS;
 }
 
-Array<String> LoadedUserHives() {
-  Array<String> loaded;
-  for (const String& profile : ListUserProfiles()) {
-    if (OpenRaw(HKEY_USERS, profile, 0, KEY_READ).IsValid()) loaded.Append(profile);
-  }
-  return loaded;
-}
-
 void RemoveProductRegistry(const String& product_path, uint32_t view) {
   const String software_path = JoinPath(String::FromWide(u"Software"), WithoutTrailingSeparators(product_path));
   RemoveBelow(HKEY_LOCAL_MACHINE, software_path, view);

@@ -22,9 +22,6 @@ bool DeleteRegistryKeyAt(const String& key_path, uint32_t view);
 // Deletes the key when it holds neither values nor subkeys.
 bool DeleteKeyIfEmpty(HKEY root, const String& subkey, uint32_t view);
 
-// The hives below HKEY_USERS of the machine's user profiles that are loaded now.
-Array<String> LoadedUserHives();
-
 // Deletes "Software\" + `product_path` with everything below it, then each parent while it is
 // empty (at most 20 levels, never "Software" itself): below HKEY_LOCAL_MACHINE, then below every
 // loaded user hive.

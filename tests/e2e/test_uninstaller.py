@@ -102,8 +102,8 @@ def add_product_settings(wine, view: str) -> None:
         assert reg_output(wine, "add", key + r"\Product\Settings", "/v", "Size", "/d", "1", "/f", view=view)[0] == 0
 
 
-def quiet_uninstall_command(wine) -> list[str]:
-    code, text = reg_output(wine, "query", KEY, "/v", "QuietUninstallString")
+def quiet_uninstall_command(wine, key: str = KEY) -> list[str]:
+    code, text = reg_output(wine, "query", key, "/v", "QuietUninstallString")
     assert code == 0, text
     command = text.split("REG_SZ", 1)[1].strip()
     return shlex.split(command.replace("\\", "\\\\"))
@@ -118,8 +118,8 @@ def install(wine, setup: Path) -> None:
     assert drive_c(wine, UNINSTALLER).is_file()
 
 
-def uninstall(wine) -> int:
-    program, *arguments = quiet_uninstall_command(wine)
+def uninstall(wine, key: str = KEY) -> int:
+    program, *arguments = quiet_uninstall_command(wine, key)
     return wine.run(program, *arguments, "/silent")
 
 

@@ -29,6 +29,13 @@ inline constexpr uint32_t kDefaultSecurity = 0x800;
 inline constexpr uint32_t kSharedWriteAccess = 0x0;
 }  // namespace reg_key
 
+// The registry view of a product's own keys and values: the 64-bit view for a 64-bit product, the
+// 32-bit view otherwise, whatever the bitness of the running installer (on 32-bit Windows both
+// flags are ignored).
+inline uint32_t ProductRegistryView(bool product_64bit) {
+  return product_64bit ? reg_key::kView64 : reg_key::kView32;
+}
+
 // Flags of the value writers.
 namespace reg_value {
 inline constexpr uint32_t kDeleteIfEmpty = 0x8;   // an empty text or a zero number deletes the value

@@ -38,4 +38,12 @@ Array<String> ListUserProfiles() {
   return ProfileHivesAmong(key.SubkeyNames());
 }
 
+Array<String> LoadedUserHives() {
+  Array<String> loaded;
+  for (const String& profile : ListUserProfiles()) {
+    if (KeyExists(HKEY_USERS, profile, reg_key::kTestReadAccess)) loaded.Append(profile);
+  }
+  return loaded;
+}
+
 }  // namespace valdorine

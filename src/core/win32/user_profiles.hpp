@@ -14,4 +14,7 @@ Array<String> ListUserProfiles();
 // "_Classes" hives (compared ignoring case).
 Array<String> ProfileHivesAmong(const Array<String>& hive_names);
 
+// Of ListUserProfiles, those whose hive below HKEY_USERS is loaded now (only those can be opened).
+Array<String> LoadedUserHives();
+
 }  // namespace valdorine

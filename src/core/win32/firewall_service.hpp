@@ -1,0 +1,32 @@
+// The Windows Firewall's management service through COM: the current profile with its globally
+// open ports and authorized programs.
+#pragma once
+
+#include <windows.h>
+
+#include <netfw.h>
+
+#include <utility>
+
+#include "core/win32/com_ptr.hpp"
+
+namespace valdorine {
+
+// The local policy's current profile; empty with `result` set to the failing call's code when the
+// service cannot be reached. COM must be initialised on the thread.
+ComPtr<INetFwProfile> CurrentFirewallProfile(HRESULT& result);
+
+// A string for COM calls, freed with the object.
+class ComText {
+ public:
+  explicit ComText(const wchar_t* text) : text_(SysAllocString(text)) {}
+  ComText(const ComText&) = delete;
+  ComText& operator=(const ComText&) = delete;
+  ~ComText() { SysFreeString(text_); }
+  BSTR Get() const { return text_; }
+
+ private:
+  BSTR text_;
+};
+
+}  // namespace valdorine
