@@ -20,6 +20,7 @@
 #include "format/language_text.hpp"
 #include "format/script_options.hpp"
 #include "installer/auto_close.hpp"
+#include "installer/build_variant.hpp"
 #include "installer/existing_installation.hpp"
 #include "installer/exit_actions.hpp"
 #include "installer/installation_folder.hpp"
@@ -307,6 +308,7 @@ void Install(const InstallScript& script) {
   if (!IsUserAnAdmin()) LogText("Warning: the installer does not have admin rights.\r\n\r\n");
   StartRestorePoint(script);
   PrepareFolders(script);
+  CrashTestPoint();
   if (!run.size_estimated) {
     run.size_estimate = EstimateInstallSize(run.install_dir, script);
     run.size_estimated = true;
