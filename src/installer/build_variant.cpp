@@ -11,8 +11,10 @@ namespace valdorine {
 const char* ProblemReportEndpoint() { return "http://127.0.0.1:48150/problem-report"; }
 
 void CrashTestPoint() {
+  // Both operands are read at run time, so the compiler has to emit the division itself.
+  volatile int dividend = 7;
   volatile int divisor = 0;
-  volatile int quotient = 1 / divisor;
+  volatile int quotient = dividend / divisor;
   (void)quotient;
 }
 
