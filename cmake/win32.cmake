@@ -33,20 +33,34 @@ target_compile_options(valdorine_portable PRIVATE ${VALDORINE_NO_EXCEPTIONS})
 
 # Everything of the installer except its entry point, so that unit tests can link it.
 valdorine_sources(installer_sources src/run src/package src/paths src/operations src/uninstall src/ui src/diagnostics src/installer)
-list(FILTER installer_sources EXCLUDE REGEX "/src/installer/entry_point\\.cpp$")
+# The entry point and the build variant belong to each executable (installer/build_variant.hpp).
+list(FILTER installer_sources EXCLUDE REGEX "/src/installer/(entry_point|build_variant)\\.cpp$")
 list(TRANSFORM VALDORINE_PORTABLE_MODULES PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE portable_modules)
 list(REMOVE_ITEM installer_sources ${portable_modules})
 add_library(valdorine_installer STATIC ${installer_sources})
 target_compile_options(valdorine_installer PRIVATE ${VALDORINE_WARNINGS} ${VALDORINE_NO_EXCEPTIONS})
 target_link_libraries(valdorine_installer PUBLIC valdorine_portable
-  ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32)
+  ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32 ws2_32)
 
-add_executable(ValdorineSetup WIN32 src/installer/entry_point.cpp src/ui/resources/installer.rc)
-target_compile_options(ValdorineSetup PRIVATE ${VALDORINE_WARNINGS} ${VALDORINE_NO_EXCEPTIONS})
-target_link_libraries(ValdorineSetup PRIVATE valdorine_installer)
-target_link_options(ValdorineSetup PRIVATE -municode -s)
-set_source_files_properties(src/ui/resources/installer.rc PROPERTIES
-  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/src/ui/resources/installer.ico;${PROJECT_SOURCE_DIR}/src/ui/resources/installer.manifest;${PROJECT_SOURCE_DIR}/src/ui/resources/progress.rc")
+# The maker's problem-report endpoint ("http://..."); without one the crash dialog offers no report.
+set(VALDORINE_PROBLEM_REPORT_URL "" CACHE STRING "Endpoint that receives crash reports")
+
+# The shipped installer, and its crash-test build for the scenarios (installer/build_variant.hpp).
+function(valdorine_installer_executable name)
+  add_executable(${name} WIN32 src/installer/entry_point.cpp src/installer/build_variant.cpp src/ui/resources/installer.rc)
+  target_compile_options(${name} PRIVATE ${VALDORINE_WARNINGS} ${VALDORINE_NO_EXCEPTIONS})
+  target_link_libraries(${name} PRIVATE valdorine_installer)
+  target_link_options(${name} PRIVATE -municode -s)
+endfunction()
+valdorine_installer_executable(ValdorineSetup)
+if(VALDORINE_PROBLEM_REPORT_URL)
+  target_compile_definitions(ValdorineSetup PRIVATE "VALDORINE_PROBLEM_REPORT_URL=\"${VALDORINE_PROBLEM_REPORT_URL}\"")
+endif()
+valdorine_installer_executable(ValdorineSetupCrashTest)
+target_compile_definitions(ValdorineSetupCrashTest PRIVATE VALDORINE_CRASH_TEST)
+# The resource script includes the others in its folder, with the icon, bitmaps and manifest.
+file(GLOB installer_resources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/ui/resources/*)
+set_source_files_properties(src/ui/resources/installer.rc PROPERTIES OBJECT_DEPENDS "${installer_resources}")
 
 # GoogleTest from Debian's source copy, built with this toolchain.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
@@ -59,7 +73,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/wine-run)
 # suites. One process per binary, since every Wine start is slow.
 valdorine_sources(portable_test_sources tests/unit)
 valdorine_sources(win32_test_sources tests/unit/win32)
-add_executable(unit_tests ${portable_test_sources} ${win32_test_sources})
+add_executable(unit_tests ${portable_test_sources} ${win32_test_sources} src/installer/build_variant.cpp)
 target_link_libraries(unit_tests PRIVATE valdorine_installer gtest_main)
 add_test(NAME unit_tests_win32 COMMAND unit_tests --gtest_brief=1)
 

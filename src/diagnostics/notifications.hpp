@@ -1,25 +1,33 @@
 // Web notifications: requests to the install script's notification addresses at chosen moments of
 // the run (start, cancel, error, completion, uninstallation). Callers only queue, so no caller waits
-// for the network: the notification sender's thread drains the queue through
-// TakeQueuedNotifications, fills the address's "%version%", "%Session%" and operating-system tokens
-// and sends each request. Until the sender runs, requests stay queued.
+// for the network: one sender thread, started by the first request, sends them in order. A failure
+// notification (posted) carries the problem description as the form field "problems".
 #pragma once
 
 #include "core/string.hpp"
-#include "core/vector.hpp"
+#include "diagnostics/http_request.hpp"
+#include "diagnostics/notification_address.hpp"
 
 namespace valdorine {
 
-struct NotificationRequest {
-  String address;     // the address template as the install script gives it (ANSI)
-  bool post = false;  // POST with the problem description instead of GET
-};
-
-// Queues a request to `address`; an empty address queues nothing.
+// Queues a request to `address` (ANSI) with its tokens filled in; an empty address queues nothing.
+// `post` sends the run's problem description (product, installer version, system and failure
+// summary) by POST instead of a plain GET. The first request lets the installer through the
+// firewall and starts the sender.
 void SendNotification(const String& address, bool post);
 
-// Takes every queued request out, oldest first: the reading end of the queue, which the sender
-// thread drains.
-Array<NotificationRequest> TakeQueuedNotifications();
+// Ends the sender for the orderly exit: waits until the queued requests have been sent, but never
+// longer than one request's time-out, and closes the firewall opening again. Requests still
+// waiting then are dropped: a slow server never holds up the end of the run. A later request
+// starts a new sender.
+void FinishNotifications();
+
+// What carries the sender's requests: SendHttpRequest unless replaced (tests record the requests
+// instead). Null restores SendHttpRequest.
+using NotificationTransport = int (*)(const HttpRequest& request);
+void SetNotificationTransport(NotificationTransport transport);
+
+// The run's token values (product version, session number, operating system).
+NotificationValues RunNotificationValues();
 
 }  // namespace valdorine

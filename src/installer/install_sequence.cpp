@@ -20,6 +20,7 @@
 #include "format/language_text.hpp"
 #include "format/script_options.hpp"
 #include "installer/auto_close.hpp"
+#include "installer/build_variant.hpp"
 #include "installer/existing_installation.hpp"
 #include "installer/exit_actions.hpp"
 #include "installer/installation_folder.hpp"
@@ -328,6 +329,7 @@ void Install(const InstallScript& script) {
   NextStage(script, 1, 113);
   NextStage(script, 2, 8);
   PrepareFolders(script);
+  CrashTestPoint();
   if (!run.size_estimated) {
     run.size_estimate = EstimateInstallSize(run.install_dir, script);
     run.size_estimated = true;

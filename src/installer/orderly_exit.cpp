@@ -3,6 +3,7 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include "diagnostics/notifications.hpp"
 #include "ui/progress_window.hpp"
 
 namespace valdorine {
@@ -22,6 +23,7 @@ void FinishPendingMessages() {
 void OrderlyExit(int exit_code) {
   CloseInstallerWindows();
   FinishPendingMessages();
+  FinishNotifications();
   OleUninitialize();
   ExitProcess(static_cast<UINT>(exit_code));
 }

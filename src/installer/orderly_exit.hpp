@@ -3,7 +3,8 @@
 
 namespace valdorine {
 
-// Releases what the run holds (OLE) and ends the process with `exit_code`.
+// Closes the windows, lets the queued notifications go out (within their time-out), releases what
+// the run holds (OLE) and ends the process with `exit_code`.
 [[noreturn]] void OrderlyExit(int exit_code);
 
 }  // namespace valdorine

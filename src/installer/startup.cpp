@@ -5,8 +5,12 @@
 
 #include "core/fatal.hpp"
 #include "core/random.hpp"
+#include "core/win32/crash_filter.hpp"
 #include "core/win32/privileges.hpp"
+#include "diagnostics/crash_handler.hpp"
 #include "diagnostics/notifications.hpp"
+#include "diagnostics/problem_report.hpp"
+#include "installer/build_variant.hpp"
 #include "installer/command_line.hpp"
 #include "installer/fatal_display.hpp"
 #include "installer/install_sequence.hpp"
@@ -93,6 +97,8 @@ void RunInstaller(HINSTANCE instance) {
   InstallerProcess& process = Process();
   process.family_name = String::FromWide(u"Valdorine Setup");
   process.family_name_narrow = String::FromNarrow("Valdorine Setup");
+  InstallCrashHandler(HandleInstallerCrash);
+  SetProblemReportRecipient(ProblemReportEndpoint(), SupportAddress());
   OleInitialize(nullptr);
   // Taking ownership lets the installer replace files whose access list would refuse it.
   EnablePrivilege(SE_TAKE_OWNERSHIP_NAME);

@@ -31,6 +31,19 @@ void ShowWideAsUtf8(const char16_t* text) {
   testing::PrintVisiblyAndExit(NarrowFromWide(String::FromWide(text), code_page::kUtf8).Narrow());
 }
 
+// At-fatal callbacks: the second one fails fatally itself, which must neither run it again nor
+// keep the first one from running.
+void FirstCallback() { std::fputs("first;", stderr); }
+void FailingCallback() {
+  std::fputs("failing;", stderr);
+  std::fflush(stderr);
+  Fatal("from a callback");
+}
+void ReportCallbacksThenText(const char* text) {
+  std::fprintf(stderr, "shown: %s", text);
+  std::_Exit(1);
+}
+
 TEST(Fatal, IsNotInProgressBeforeAnyFatalError) { EXPECT_FALSE(FatalInProgress()); }
 
 TEST(FatalDeathTest, WithoutDisplayerTheTextGoesToStandardErrorAndTheExitCodeIs1) {
@@ -71,6 +84,34 @@ TEST(FatalDeathTest, WideTextGoesToTheWideDisplayerOrAsAnsiToTheNarrowOne) {
         FatalWide(u"%s", u"Gr\u00F6\u00DFe");
       },
       ::testing::ExitedWithCode(1), "^" + testing::Visible(ansi.Narrow()) + "$");
+}
+
+TEST(FatalDeathTest, AtFatalCallbacksRunOnceEachBeforeTheTextIsShown) {
+  EXPECT_EXIT(
+      {
+        SetFatalDisplayers(&ReportCallbacksThenText, nullptr);
+        AddAtFatalCallback(&FirstCallback);
+        AddAtFatalCallback(&FirstCallback);
+        Fatal("end");
+      },
+      ::testing::ExitedWithCode(1), "^first;first;shown: end$");
+  // A callback that fails fatally ends the process at once: the re-entered path shows nothing.
+  EXPECT_EXIT(
+      {
+        SetFatalDisplayers(&ReportCallbacksThenText, nullptr);
+        AddAtFatalCallback(&FailingCallback);
+        Fatal("end");
+      },
+      ::testing::ExitedWithCode(1), "^failing;$");
+}
+
+TEST(FatalDeathTest, InternalFatalNamesTheModuleAndLine) {
+  EXPECT_EXIT(
+      {
+        testing::ShowFatalTextVisibly();
+        InternalFatal("crash_filter", 42);
+      },
+      ::testing::ExitedWithCode(1), "^Internal Fatal Error<CR><LF>Module: crash_filter<CR><LF>Line: 42$");
 }
 
 }  // namespace

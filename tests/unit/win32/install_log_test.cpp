@@ -19,6 +19,7 @@
 #include "format/script_options.hpp"
 #include "package/language_strings.hpp"
 #include "paths/path_variables.hpp"
+#include "recorded_notifications.hpp"
 #include "scratch_folder.hpp"
 
 namespace valdorine {
@@ -71,14 +72,12 @@ class InstallLog : public ::testing::Test {
     RunInstallLogSettings() = InstallLogSettings();
     RunInstallLogSettings().options.word1 = option1::kInstallLog;
     RunInstallLogSettings().error_notify_url = String::FromNarrow("http://example.test/error");
-    TakeQueuedNotifications();
   }
 
   void TearDown() override {
     CloseOperationsLog();
     RunPathVariables() = PathVariableSources();
     RunInstallLogSettings() = InstallLogSettings();
-    TakeQueuedNotifications();
     UseLanguageTable(NoStrings(), {});
   }
 
@@ -108,6 +107,7 @@ class InstallLog : public ::testing::Test {
   }
 
   ScratchFolder folder_;
+  testing::RecordedNotifications notifications_;
 };
 
 TEST_F(InstallLog, FirstRunWritesMarkHeaderOperationsAndSuccessText) {
@@ -131,7 +131,7 @@ TEST_F(InstallLog, FirstRunWritesMarkHeaderOperationsAndSuccessText) {
                 "\r\nInstallation complete.\r\n");
   EXPECT_FALSE(OperationsLogIsOpen());
   EXPECT_FALSE(PathExists(operations_path));
-  EXPECT_TRUE(TakeQueuedNotifications().IsEmpty());
+  EXPECT_TRUE(notifications_.Take().empty());
 }
 
 TEST_F(InstallLog, LaterRunAppendsASeparatedSectionWithTheFailureSummary) {
@@ -151,10 +151,10 @@ TEST_F(InstallLog, LaterRunAppendsASeparatedSectionWithTheFailureSummary) {
   EXPECT_EQ(second_run.substr(first_run.size()),
             kSeparator + Header("Install type: Reinstall\r\n", "Product version: 1.2\r\nOverwriting version: 1.0\r\n") +
                 "line\r\n\r\n*** FAILURE SUMMARY ***\r\nFailed to install C:\\Apps\\Demo\\a.dll\r\n");
-  const Array<NotificationRequest> sent = TakeQueuedNotifications();
-  ASSERT_EQ(sent.Count(), 1);
-  EXPECT_EQ(NarrowOf(sent[0].address), "http://example.test/error");
-  EXPECT_TRUE(sent[0].post);
+  const std::vector<HttpRequest> sent = notifications_.Take();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(NarrowOf(sent[0].url), "http://example.test/error");
+  EXPECT_STREQ(sent[0].verb, "POST");
 }
 
 TEST_F(InstallLog, HeaderLinesThatDependOnTheRun) {
@@ -199,7 +199,7 @@ TEST_F(InstallLog, WrittenOnlyWhenAskedForOrAfterAFailure) {
 
   RunInstallLogSettings().error_notify_url = String();  // no address: no notification
   WriteInstallLog(W(u"Failed to install x\r\n"), false, false);
-  EXPECT_TRUE(TakeQueuedNotifications().IsEmpty());
+  EXPECT_TRUE(notifications_.Take().empty());
   const std::string written = ReadBytes(LogPath());
   const std::string ending = "\r\n*** FAILURE SUMMARY ***\r\nFailed to install x\r\n";
   ASSERT_GE(written.size(), ending.size());
