@@ -1,12 +1,20 @@
 #!/usr/bin/env python3
-"""Writes a deterministic benchmark payload: a product-like tree of text files (pseudo-English
-words), binary files with the skewed byte statistics of executables, and incompressible files
-(already-compressed media). The same size and seed give the same bytes on every machine.
+"""Writes a deterministic benchmark payload, in one of two profiles:
 
-usage: make_payload.py FOLDER MEGABYTES
+generated  a product-like tree of text files (pseudo-English words), binary files with the skewed
+           byte statistics of executables, and incompressible files (already-compressed media).
+           The same size and seed give the same bytes on every machine.
+real       real files that every machine set up by scripts/bootstrap holds: the 64-bit mingw-w64
+           compiler's folder (compiler executables of 30+ MiB, runtime DLLs and libraries, and
+           hundreds of plugin and C++ headers), the Windows API headers and Python's standard
+           library (many small text files): about 3,760 files and 300 MiB, a mix of very large and
+           very small files as products have. The size argument is ignored.
+
+usage: make_payload.py FOLDER MEGABYTES [generated|real]
 """
 
 import random
+import shutil
 import sys
 from pathlib import Path
 
@@ -35,8 +43,20 @@ def binary_file(rng: random.Random, size: int) -> bytes:
     return rng.randbytes(size).translate(table)
 
 
-def main() -> None:
-    folder, megabytes = Path(sys.argv[1]), int(sys.argv[2])
+# Folders of the real profile, each copied whole (without compiled Python caches) below the name.
+REAL_SOURCES = {"compiler": Path("/usr/lib/gcc/x86_64-w64-mingw32/12-win32"),
+                "headers": Path("/usr/share/mingw-w64/include"), "python": Path("/usr/lib/python3.11")}
+
+
+def real_payload(folder: Path) -> None:
+    for name, source in REAL_SOURCES.items():
+        if not source.is_dir():
+            sys.exit(f"make_payload.py: {source} is missing; run scripts/bootstrap")
+        shutil.copytree(source, folder / name, symlinks=False,
+                        ignore=shutil.ignore_patterns("__pycache__", "*.pyc"), ignore_dangling_symlinks=True)
+
+
+def generated_payload(folder: Path, megabytes: int) -> None:
     rng = random.Random(20240517)
     kinds = [("docs", ".txt", text_file, 0.4), ("bin", ".dll", binary_file, 0.4),
              ("media", ".dat", lambda r, n: r.randbytes(n), 0.2)]
@@ -50,6 +70,15 @@ def main() -> None:
             path.write_bytes(make(rng, size))
             budget -= size
             index += 1
+
+
+def main() -> None:
+    folder, megabytes = Path(sys.argv[1]), int(sys.argv[2])
+    profile = sys.argv[3] if len(sys.argv) > 3 else "generated"
+    if profile == "real":
+        real_payload(folder)
+    else:
+        generated_payload(folder, megabytes)
 
 
 if __name__ == "__main__":

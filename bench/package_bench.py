@@ -31,10 +31,12 @@ def timed(command: list[str], cwd: Path | None = None) -> tuple[float, float]:
     return wall, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
 
 
-def payload(work: Path, megabytes: int) -> tuple[Path, list[Path]]:
-    folder = work / f"payload-{megabytes}"
+def payload(work: Path, megabytes: int, profile: str = "generated") -> tuple[Path, list[Path]]:
+    """The payload tree of a profile of make_payload.py, made once below `work`, and its files."""
+    folder = work / (f"payload-{megabytes}" if profile == "generated" else f"payload-{profile}")
     if not (folder / ".complete").exists():
-        subprocess.run([sys.executable, str(HERE / "make_payload.py"), str(folder), str(megabytes)], check=True)
+        subprocess.run([sys.executable, str(HERE / "make_payload.py"), str(folder), str(megabytes), profile],
+                       check=True)
         (folder / ".complete").touch()
     files = sorted(p for p in folder.rglob("*") if p.is_file() and p.name != ".complete")
     return folder, files

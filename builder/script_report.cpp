@@ -141,7 +141,7 @@ Report DescribeEntry(const FileEntry& entry) {
   report.Add("destination", Report::Text(wide(entry.destination)));
   report.Add("component_text", Report::Text(entry.component_text));
   report.Add("ui_level", Report::Number(uint64_t{entry.ui_level}));
-  report.Add("size", Report::Number(uint64_t{entry.data.size()}));
+  report.Add("size", Report::Number(static_cast<uint64_t>(entry.data_size)));
   return report;
 }
 

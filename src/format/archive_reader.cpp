@@ -4,8 +4,6 @@
 #include <utility>
 
 #include "core/string.hpp"
-#include "format/script_cipher.hpp"
-#include "format/xz_codec.hpp"
 
 namespace valdorine {
 
@@ -17,102 +15,27 @@ PackageError CheckArchiveChecksum(std::span<const uint8_t> archive, uint32_t exp
 }
 
 ArchiveReader::ArchiveReader(std::span<const uint8_t> archive, ArchiveSettings settings)
-    : blocks_(archive),
-      settings_(settings),
-      blocks_allowed_in_flight_(std::clamp<size_t>(ProcessorCount(), 1, kMaxBlocksInFlight)) {}
+    : stream_(archive, settings.compressed, settings.cipher), settings_(settings) {}
 
-std::optional<std::span<const uint8_t>> ArchiveReader::CompleteRecord() const {
-  ByteReader queued(std::span<const uint8_t>(queue_).subspan(queue_head_));
-  auto length = queued.ReadU32();
-  if (!length) return std::nullopt;
-  return queued.ReadBytes(*length);
+void ArchiveReader::DecodeAhead() {
+  ahead_pending_ = true;
+  ahead_task_.Start([this] { ahead_ = stream_.NextChunk(); });
 }
 
-PackageError ArchiveReader::NextEntry(FileEntry& entry) {
-  const PackageError error = ReadEntry(entry);
-  if (error != PackageError::kNone) WaitForBlocksInFlight();
-  return error;
+DecodedChunk ArchiveReader::PullChunk() {
+  if (!ahead_pending_) DecodeAhead();
+  ahead_task_.Wait();
+  ahead_pending_ = false;
+  DecodedChunk chunk = std::move(ahead_);
+  ahead_ = {};
+  // After the archive's end or a failure nothing more is decoded.
+  if (chunk.error == PackageError::kNone && !chunk.bytes.empty()) DecodeAhead();
+  return chunk;
 }
 
-PackageError ArchiveReader::ReadEntry(FileEntry& entry) {
-  if (!HasNextEntry()) return PackageError::kArchiveBytesLeft;
-  for (;;) {
-    if (auto record = CompleteRecord()) {
-      const PackageError error = ParseFileEntry(*record, settings_.entry_sizes[next_index_], entry);
-      if (error != PackageError::kNone) return error;
-      queue_head_ += 4 + record->size();
-      ++next_index_;
-      return PackageError::kNone;
-    }
-    const PackageError error = PullBlock();
-    if (error != PackageError::kNone) return error;
-  }
-}
-
-PackageError ArchiveReader::PullBlock() {
-  ReadAhead();
-  if (in_flight_count_ == 0) return PackageError::kBlockBeyondArchive;
-  BlockInFlight& oldest = in_flight_[in_flight_head_];
-  oldest.task.Wait();
-  PreparedBlock block = std::move(oldest.result);
-  in_flight_head_ = (in_flight_head_ + 1) % kMaxBlocksInFlight;
-  --in_flight_count_;
-  if (block.error != PackageError::kNone) return block.error;
-  Enqueue(std::move(block.bytes));
-  ReadAhead();
-  return PackageError::kNone;
-}
-
-void ArchiveReader::ReadAhead() {
-  while (in_flight_count_ < blocks_allowed_in_flight_ && !reading_failed_ && !blocks_.AtEnd()) {
-    BlockInFlight& block = in_flight_[(in_flight_head_ + in_flight_count_) % kMaxBlocksInFlight];
-    ++in_flight_count_;
-    StoredBlock stored;
-    const PackageError error = ReadStoredBlock(stored);
-    if (error != PackageError::kNone) {
-      block.result = PreparedBlock::Failed(error);
-      reading_failed_ = true;
-    } else {
-      block.task.Start([this, &block, stored] { block.result = Prepare(stored); });
-    }
-  }
-}
-
-PackageError ArchiveReader::ReadStoredBlock(StoredBlock& block) {
-  auto length = blocks_.ReadU32();
-  if (!length) return PackageError::kBlockBeyondArchive;
-  if (*length == 0) return PackageError::kBlockLength;
-  auto checksum = blocks_.ReadU32();
-  if (!checksum) return PackageError::kBlockBeyondArchive;
-  auto bytes = blocks_.ReadBytes(*length);
-  if (!bytes) return PackageError::kBlockBeyondArchive;
-  block = {*bytes, *checksum};
-  return PackageError::kNone;
-}
-
-ArchiveReader::PreparedBlock ArchiveReader::Prepare(StoredBlock stored) const {
-  if (PackageChecksum(stored.bytes.data(), static_cast<int64_t>(stored.bytes.size())) != stored.checksum) {
-    return PreparedBlock::Failed(PackageError::kBlockChecksum);
-  }
-  std::span<const uint8_t> input = stored.bytes;
-  std::vector<uint8_t> decrypted;
-  if (settings_.cipher) {
-    decrypted.assign(input.begin(), input.end());
-    if (!Open(decrypted, *settings_.cipher)) return PreparedBlock::Failed(PackageError::kBlockDecode);
-    input = decrypted;
-  }
-  PreparedBlock block;
-  if (!settings_.compressed) {
-    block.bytes.assign(input.begin(), input.end());
-  } else if (!Decode(input, block.bytes)) {
-    return PreparedBlock::Failed(PackageError::kBlockDecode);
-  }
-  return block;
-}
-
-void ArchiveReader::Enqueue(std::vector<uint8_t> bytes) {
+void ArchiveReader::Enqueue(std::vector<uint8_t>&& bytes) {
   if (queue_head_ == queue_.size()) {
-    // Nothing is waiting: the block becomes the queue without a copy.
+    // Nothing is waiting: the chunk becomes the queue without a copy.
     queue_ = std::move(bytes);
   } else {
     queue_.erase(queue_.begin(), queue_.begin() + static_cast<ptrdiff_t>(queue_head_));
@@ -121,16 +44,121 @@ void ArchiveReader::Enqueue(std::vector<uint8_t> bytes) {
   queue_head_ = 0;
 }
 
-void ArchiveReader::WaitForBlocksInFlight() {
-  for (BlockInFlight& block : in_flight_) block.task.Wait();
+PackageError ArchiveReader::Need(size_t count) {
+  while (Queued().size() < count) {
+    DecodedChunk chunk = PullChunk();
+    if (chunk.error != PackageError::kNone) return chunk.error;
+    if (chunk.bytes.empty()) return PackageError::kBlockBeyondArchive;
+    Enqueue(std::move(chunk.bytes));
+  }
+  return PackageError::kNone;
+}
+
+PackageError ArchiveReader::NextEntry(FileEntry& entry) {
+  const PackageError error = ReadEntry(entry);
+  if (error != PackageError::kNone) ahead_task_.Wait();
+  return error;
+}
+
+PackageError ArchiveReader::ReadEntry(FileEntry& entry) {
+  if (const PackageError error = SkipData(); error != PackageError::kNone) return error;
+  if (!HasNextEntry()) return PackageError::kArchiveBytesLeft;
+  const int32_t size = settings_.entry_sizes[next_index_];
+  if (size < 0) return PackageError::kEntryDataSizeNegative;
+  if (size > kMaxEntrySize) return PackageError::kEntryDataSizeTooLarge;
+  if (const PackageError error = Need(4); error != PackageError::kNone) return error;
+  const uint64_t record_length = ByteReader::LoadU32(Queued());
+  const uint64_t data_and_checksum = uint64_t(size) + 4;
+  if (record_length < data_and_checksum || record_length - data_and_checksum > kMaxEntryFields) {
+    return PackageError::kEntryDataChecksum;
+  }
+  const size_t fields_length = static_cast<size_t>(record_length - data_and_checksum);
+  if (const PackageError error = Need(4 + fields_length); error != PackageError::kNone) return error;
+  const PackageError error = ParseEntryFields(Queued().subspan(4, fields_length), entry);
+  if (error != PackageError::kNone) return error;
+  queue_head_ += 4 + fields_length;
+  ++next_index_;
+  entry.data = {};
+  entry.data_size = size;
+
+  data_left_ = static_cast<uint64_t>(size);
+  data_open_ = true;
+  pieces_delivered_ = false;
+  data_checksum_ = {};
+  data_held_ = Queued().size() >= data_and_checksum;
+  if (!data_held_) return PackageError::kNone;
+  // Decoded whole already: checked before anything is done with it.
+  held_ = Queued().first(static_cast<size_t>(size));
+  if (PackageChecksum(held_.data(), size) != ByteReader::LoadU32(Queued().subspan(held_.size()))) {
+    return PackageError::kEntryDataChecksum;
+  }
+  return PackageError::kNone;
+}
+
+PackageError ArchiveReader::NextDataPiece(std::span<const uint8_t>& piece) {
+  piece = {};
+  if (!data_open_) return PackageError::kNone;
+  if (data_held_) {
+    if (!pieces_delivered_) piece = held_;
+    pieces_delivered_ = true;
+    return PackageError::kNone;
+  }
+  if (data_left_ == 0) return ReadChecksum();
+  if (const PackageError error = Need(1); error != PackageError::kNone) return error;
+  piece = Queued().first(static_cast<size_t>(std::min<uint64_t>(data_left_, Queued().size())));
+  queue_head_ += piece.size();
+  data_left_ -= piece.size();
+  data_checksum_.Add(piece);
+  pieces_delivered_ = true;
+  return PackageError::kNone;
+}
+
+PackageError ArchiveReader::ReadChecksum() {
+  if (const PackageError error = Need(4); error != PackageError::kNone) return error;
+  const uint32_t stored = ByteReader::LoadU32(Queued());
+  queue_head_ += 4;
+  data_open_ = false;
+  return stored == data_checksum_.Result() ? PackageError::kNone : PackageError::kEntryDataChecksum;
+}
+
+bool ArchiveReader::StreamedData::Rewind() {
+  if (reader_.data_held_) {
+    reader_.pieces_delivered_ = false;
+    return true;
+  }
+  return !reader_.pieces_delivered_;
+}
+
+PackageError ArchiveReader::SkipData() {
+  if (data_open_ && data_held_) {
+    queue_head_ += held_.size() + 4;
+    data_open_ = false;
+  }
+  std::span<const uint8_t> piece;
+  while (data_open_) {
+    if (const PackageError error = NextDataPiece(piece); error != PackageError::kNone) return error;
+  }
+  return PackageError::kNone;
 }
 
 PackageError ArchiveReader::Finish() {
-  WaitForBlocksInFlight();
-  // A block read ahead means archive bytes were left after the last entry.
-  if (in_flight_count_ > 0 || !blocks_.AtEnd()) return PackageError::kArchiveBytesLeft;
-  if (queue_head_ != queue_.size()) return PackageError::kQueuedBytesLeft;
-  return PackageError::kNone;
+  PackageError error = SkipData();
+  uint64_t trailing = Queued().size();
+  while (error == PackageError::kNone) {
+    DecodedChunk chunk = ahead_pending_ ? PullChunk() : stream_.NextChunk();
+    if (chunk.starts_block) {
+      error = PackageError::kArchiveBytesLeft;
+    } else if (chunk.error != PackageError::kNone) {
+      error = chunk.error;
+    } else if (chunk.bytes.empty()) {
+      error = trailing > 0 ? PackageError::kQueuedBytesLeft : PackageError::kNone;
+      break;
+    } else if ((trailing += chunk.bytes.size()) > BlockStream::kChunkSize) {
+      error = PackageError::kBlockDecode;  // the block expands on beyond its last record
+    }
+  }
+  ahead_task_.Wait();
+  return error;
 }
 
 }  // namespace valdorine

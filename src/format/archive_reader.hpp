@@ -1,21 +1,19 @@
 // Reads the archive of file entries: a sequence of blocks (length, checksum, bytes), each
-// decrypted and decompressed into a FIFO queue that is read as records, one file entry each. A
-// block is pulled only when the queue does not yet hold the next entry's complete record. While
-// the caller works through the entries of one block, the next blocks (one per processor, at most
-// two) are checked and decoded on threads of their own, so decoding overlaps with writing the
-// files; a block's failure is reported only when it is pulled. Memory stays bounded by three
-// blocks plus the largest record.
+// decrypted and decompressed into a FIFO queue that is read as records, one file entry each.
+// Blocks are decoded in chunks of bounded size, only as far as the next entry needs them, and an
+// entry's data is handed out in pieces as it is decoded, so memory does not grow with a file's or
+// a block's size. While the caller works through one chunk, the next one is decoded on a thread of
+// its own; a chunk's failure is reported only when it is needed.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
 
 #include "core/background_task.hpp"
-#include "format/blowfish.hpp"
-#include "format/byte_reader.hpp"
+#include "format/block_stream.hpp"
+#include "format/checksum_accumulator.hpp"
+#include "format/entry_data.hpp"
 #include "format/file_entry.hpp"
 #include "format/package_layout.hpp"
 
@@ -32,69 +30,74 @@ PackageError CheckArchiveChecksum(std::span<const uint8_t> archive, uint32_t exp
 
 class ArchiveReader {
  public:
+  // Texts of one record beyond this size are not a file entry's (100): they would have to be held
+  // whole.
+  static constexpr uint32_t kMaxEntryFields = 1 << 20;
+
   // `archive` must outlive the reader.
   ArchiveReader(std::span<const uint8_t> archive, ArchiveSettings settings);
-  ArchiveReader(const ArchiveReader&) = delete;  // the decoding threads hold `this`
+  ArchiveReader(const ArchiveReader&) = delete;  // the decoding thread holds `this`
   ArchiveReader& operator=(const ArchiveReader&) = delete;
 
   bool HasNextEntry() const { return next_index_ < settings_.entry_sizes.size(); }
   size_t NextIndex() const { return next_index_; }
 
-  // Reads the next entry; its data is a view into the queue, valid until the next call. A failure
-  // returns once no block is decoding any more, so that the caller may end the process at once.
+  // Reads the next entry's fields, after skipping what is left of the previous entry's data. When
+  // the entry's data is already decoded whole, its checksum is checked here (100); otherwise it
+  // is checked as its last piece is read. A failure returns once nothing is decoding any more, so
+  // that the caller may end the process at once.
   PackageError NextEntry(FileEntry& entry);
+  // The data of the entry last read, valid until the next call of NextEntry or Finish.
+  EntryData& Data() { return data_; }
+  // Reads the rest of the current entry's data, checking its checksum (100).
+  PackageError SkipData();
 
-  // After the last entry: no archive bytes (80) and no queued bytes (83) may remain. Returns once
-  // no block is decoding any more.
+  // After the last entry: no archive bytes (80) and no queued bytes (83) may remain, and the last
+  // block may not decode on beyond its records (60). Returns once nothing is decoding any more.
   PackageError Finish();
 
  private:
-  // A block made ready for the queue: checked, decrypted and decoded, or the error that stopped it.
-  struct PreparedBlock {
-    PackageError error = PackageError::kNone;
-    std::vector<uint8_t> bytes;
+  // The current entry's data, straight from the queue.
+  class StreamedData final : public EntryData {
+   public:
+    explicit StreamedData(ArchiveReader& reader) : reader_(reader) {}
+    PackageError NextPiece(std::span<const uint8_t>& piece) override { return reader_.NextDataPiece(piece); }
+    bool Rewind() override;
 
-    static PreparedBlock Failed(PackageError error) { return {error, {}}; }
+   private:
+    ArchiveReader& reader_;
   };
 
   PackageError ReadEntry(FileEntry& entry);
-  void WaitForBlocksInFlight();
-  // The next record when the queue holds all of it.
-  std::optional<std::span<const uint8_t>> CompleteRecord() const;
-  PackageError PullBlock();
-  // Starts preparing the following blocks until as many as allowed are under way or the archive
-  // ends.
-  void ReadAhead();
-  // A block as the archive stores it.
-  struct StoredBlock {
-    std::span<const uint8_t> bytes;
-    uint32_t checksum = 0;
-  };
-  // Reads the next block's length, checksum and bytes (61, 63).
-  PackageError ReadStoredBlock(StoredBlock& block);
-  // Checks (62), decrypts and decodes (60) one stored block; runs on the block's own thread.
-  PreparedBlock Prepare(StoredBlock stored) const;
-  void Enqueue(std::vector<uint8_t> bytes);
+  PackageError ReadChecksum();
+  PackageError NextDataPiece(std::span<const uint8_t>& piece);
+  // Makes `count` bytes wait in the queue, pulling chunks as needed.
+  PackageError Need(size_t count);
+  std::span<const uint8_t> Queued() const { return std::span<const uint8_t>(queue_).subspan(queue_head_); }
+  DecodedChunk PullChunk();
+  void DecodeAhead();
+  void Enqueue(std::vector<uint8_t>&& bytes);
 
-  // A block on its way to the queue: read from the archive and prepared by its own task, or the
-  // error that stopped its reading.
-  struct BlockInFlight {
-    PreparedBlock result;
-    BackgroundTask task;
-  };
-  static constexpr size_t kMaxBlocksInFlight = 2;
-
-  ByteReader blocks_;
+  BlockStream stream_;
   ArchiveSettings settings_;
   size_t next_index_ = 0;
   std::vector<uint8_t> queue_;
   size_t queue_head_ = 0;  // bytes before it have been consumed
-  size_t blocks_allowed_in_flight_;
-  size_t in_flight_head_ = 0;   // the oldest block in flight
-  size_t in_flight_count_ = 0;
-  bool reading_failed_ = false;  // a block in flight holds the error that stopped the reading
-  // Last, so that every task is waited for before the members it uses go.
-  std::array<BlockInFlight, kMaxBlocksInFlight> in_flight_;
+
+  // The current entry's data: what remains of it, its running checksum, and whether it was held
+  // whole in the queue when the entry was read.
+  uint64_t data_left_ = 0;
+  bool data_open_ = false;  // pieces or the checksum are still to be read
+  bool data_held_ = false;
+  std::span<const uint8_t> held_;
+  bool pieces_delivered_ = false;
+  ChecksumAccumulator data_checksum_;
+  StreamedData data_{*this};
+
+  DecodedChunk ahead_;
+  bool ahead_pending_ = false;
+  // Last, so that the task is waited for before the members it uses go.
+  BackgroundTask ahead_task_;
 };
 
 }  // namespace valdorine

@@ -57,6 +57,15 @@ bool ReadDescription(ByteReader& reader, FileEntry& entry, PackageError& kind_er
   return true;
 }
 
+// Fields 1 to 11: the name (70), the kind (110) and the rest, which must lie inside the record (100).
+PackageError ReadFields(ByteReader& reader, FileEntry& entry) {
+  if (!ReadText(reader, entry.name) || entry.name.empty()) return PackageError::kEntryWithoutName;
+  PackageError kind_error = PackageError::kNone;
+  const bool complete = ReadDescription(reader, entry, kind_error);
+  if (kind_error != PackageError::kNone) return kind_error;
+  return complete ? PackageError::kNone : PackageError::kEntryDataChecksum;
+}
+
 }  // namespace
 
 bool IsKnownEntryKind(uint32_t kind) { return kind <= kMaxEntryKind && kind != 2 && kind != 3; }
@@ -80,13 +89,16 @@ std::vector<uint8_t> EncodeEntryFields(const FileEntry& entry) {
   return writer.Take();
 }
 
+PackageError ParseEntryFields(std::span<const uint8_t> fields, FileEntry& entry) {
+  ByteReader reader(fields);
+  const PackageError error = ReadFields(reader, entry);
+  if (error != PackageError::kNone) return error;
+  return reader.AtEnd() ? PackageError::kNone : PackageError::kEntryDataChecksum;
+}
+
 PackageError ParseFileEntry(std::span<const uint8_t> record, int32_t data_size, FileEntry& entry) {
   ByteReader reader(record);
-  if (!ReadText(reader, entry.name) || entry.name.empty()) return PackageError::kEntryWithoutName;
-  PackageError kind_error = PackageError::kNone;
-  const bool complete = ReadDescription(reader, entry, kind_error);
-  if (kind_error != PackageError::kNone) return kind_error;
-  if (!complete) return PackageError::kEntryDataChecksum;
+  if (const PackageError error = ReadFields(reader, entry); error != PackageError::kNone) return error;
 
   if (data_size < 0) return PackageError::kEntryDataSizeNegative;
   if (data_size > kMaxEntrySize) return PackageError::kEntryDataSizeTooLarge;

@@ -29,8 +29,10 @@ struct FileEntry {
   std::u16string destination;   // empty, or a path overriding the kind's base folder
   std::string component_text;   // UTF-8
   uint32_t ui_level = 0;        // kind 11 only
-  // The entry's data: a view into the archive reader's queue, valid until its next entry.
+  // The entry's data when the entry is written; the archive reader hands it out in pieces instead
+  // (ArchiveReader::Data) and only sets its size.
   std::span<const uint8_t> data;
+  int32_t data_size = 0;
 
   bool HasShortcutIcon() const { return (flags & kEntryFlagsWithShortcutIcon) != 0; }
 };
@@ -39,6 +41,9 @@ bool IsKnownEntryKind(uint32_t kind);
 
 // Fields 1 to 11 of a record: everything before the data.
 std::vector<uint8_t> EncodeEntryFields(const FileEntry& entry);
+
+// Parses fields 1 to 11 of a record, which must fill `fields` exactly (70, 110, 100).
+PackageError ParseEntryFields(std::span<const uint8_t> fields, FileEntry& entry);
 
 // Parses one record (without its length prefix) whose data has `data_size` bytes. Every field must
 // lie inside the record and the record must end with the data checksum.

@@ -26,7 +26,8 @@ PackageError UnpackScript(const PackageView& package, std::vector<uint8_t>& scri
   } else {
     Scramble(script, package.header.script_key);
   }
-  return Decode(script) ? PackageError::kNone : PackageError::kScriptDecompression;
+  // The script may not expand beyond the longest script the header allows.
+  return Decode(script, kMaxScriptLength) ? PackageError::kNone : PackageError::kScriptDecompression;
 }
 
 PackageError CheckScriptChecksum(std::span<const uint8_t> script, uint32_t script_key) {

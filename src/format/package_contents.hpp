@@ -20,7 +20,8 @@ bool PackScript(std::span<const uint8_t> script, uint32_t script_key, uint32_t p
                 std::vector<uint8_t>& stored);
 
 // Unscrambles (key XOR) or decrypts (Blowfish, flag 0x1000) a copy of the stored script and
-// decompresses it; a script that does not decrypt or decompress fails with 47.
+// decompresses it; a script that does not decrypt or decompress, or that would expand beyond
+// kMaxScriptLength bytes, fails with 47.
 PackageError UnpackScript(const PackageView& package, std::vector<uint8_t>& script);
 
 // The package checksum of the decompressed script must equal the script key (25).

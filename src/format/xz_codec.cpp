@@ -3,75 +3,84 @@
 #include <lzma.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 
 namespace valdorine {
 namespace {
 
 constexpr size_t kSliceSize = 0x4000;
+constexpr size_t kWindowSize = 0x4000;
 constexpr std::chrono::milliseconds kProgressInterval{201};
-
-class DecoderStream {
- public:
-  DecoderStream() = default;
-  DecoderStream(const DecoderStream&) = delete;
-  DecoderStream& operator=(const DecoderStream&) = delete;
-  ~DecoderStream() { lzma_end(&stream_); }
-  lzma_stream* operator->() { return &stream_; }
-  lzma_stream* Get() { return &stream_; }
-
- private:
-  lzma_stream stream_ = LZMA_STREAM_INIT;
-};
 
 }  // namespace
 
-bool Decode(std::span<const uint8_t> input, std::vector<uint8_t>& output, const XzProgress& progress) {
-  DecoderStream stream;
-  if (lzma_stream_decoder(stream.Get(), UINT64_MAX, LZMA_CONCATENATED) != LZMA_OK) return false;
+struct XzDecoder::Stream {
+  lzma_stream stream = LZMA_STREAM_INIT;
+  ~Stream() { lzma_end(&stream); }
+};
 
+XzDecoder::XzDecoder(std::span<const uint8_t> input) : input_(input), stream_(std::make_unique<Stream>()) {
+  failed_ = lzma_stream_decoder(&stream_->stream, UINT64_MAX, LZMA_CONCATENATED) != LZMA_OK;
+}
+
+XzDecoder::~XzDecoder() = default;
+
+uint64_t XzDecoder::Consumed() const { return fed_ - stream_->stream.avail_in; }
+
+XzDecoder::Step XzDecoder::Decode(std::span<uint8_t> output, size_t& produced) {
+  produced = 0;
+  if (failed_) return Step::kFailed;
+  lzma_stream& stream = stream_->stream;
+  stream.next_out = output.data();
+  stream.avail_out = output.size();
+  while (stream.avail_out > 0) {
+    if (stream.avail_in == 0 && fed_ < input_.size()) {
+      const size_t slice = std::min(kSliceSize, input_.size() - fed_);
+      stream.next_in = input_.data() + fed_;
+      stream.avail_in = slice;
+      fed_ += slice;
+    }
+    const lzma_ret result = lzma_code(&stream, fed_ == input_.size() ? LZMA_FINISH : LZMA_RUN);
+    produced = output.size() - stream.avail_out;
+    if (result == LZMA_STREAM_END) return Step::kEnd;
+    if (result != LZMA_OK) {
+      failed_ = true;
+      return Step::kFailed;
+    }
+  }
+  return Step::kMore;
+}
+
+bool Decode(std::span<const uint8_t> input, std::vector<uint8_t>& output, size_t max_output,
+            const XzProgress& progress) {
+  XzDecoder decoder(input);
   output.clear();
-  output.reserve(3 * input.size() + 1024);
-  std::array<uint8_t, kSliceSize> window;
-  size_t fed = 0;
+  output.reserve(std::min<uint64_t>(3 * uint64_t{input.size()} + 1024, max_output));
   auto last_report = std::chrono::steady_clock::now();
-
-  stream->next_out = window.data();
-  stream->avail_out = window.size();
   for (;;) {
-    if (stream->avail_in == 0 && fed < input.size()) {
-      const size_t slice = std::min(kSliceSize, input.size() - fed);
-      stream->next_in = input.data() + fed;
-      stream->avail_in = slice;
-      fed += slice;
-    }
-    const lzma_action action = fed == input.size() ? LZMA_FINISH : LZMA_RUN;
-    const lzma_ret result = lzma_code(stream.Get(), action);
-    if (result != LZMA_OK && result != LZMA_STREAM_END) return false;
-
-    if (stream->avail_out == 0 || result == LZMA_STREAM_END) {
-      output.insert(output.end(), window.data(), window.data() + (window.size() - stream->avail_out));
-      stream->next_out = window.data();
-      stream->avail_out = window.size();
-    }
-    if (result == LZMA_STREAM_END) break;
-
+    // One window more than the limit allows tells a stream that goes on beyond it.
+    const size_t room = max_output - output.size();
+    const size_t window = room < kWindowSize ? room + 1 : kWindowSize;
+    const size_t start = output.size();
+    output.resize(start + window);
+    size_t produced = 0;
+    const XzDecoder::Step step = decoder.Decode(std::span(output).subspan(start), produced);
+    output.resize(start + produced);
+    if (step == XzDecoder::Step::kFailed || output.size() > max_output) return false;
+    if (step == XzDecoder::Step::kEnd) return true;
     if (progress) {
       const auto now = std::chrono::steady_clock::now();
       if (now - last_report >= kProgressInterval) {
         last_report = now;
-        const uint64_t consumed = fed - stream->avail_in;
-        if (progress(consumed, input.size(), 8 * static_cast<uint64_t>(output.size()))) return false;
+        if (progress(decoder.Consumed(), input.size(), 8 * static_cast<uint64_t>(output.size()))) return false;
       }
     }
   }
-  return true;
 }
 
-bool Decode(std::vector<uint8_t>& buffer, const XzProgress& progress) {
+bool Decode(std::vector<uint8_t>& buffer, size_t max_output, const XzProgress& progress) {
   std::vector<uint8_t> output;
-  if (!Decode(buffer, output, progress)) return false;
+  if (!Decode(buffer, output, max_output, progress)) return false;
   buffer = std::move(output);
   return true;
 }

@@ -187,7 +187,7 @@ void AfterWrite(const EntryInProgress& item, const String& log_line, bool writte
   AddInstalledFile(path);
 }
 
-void InstallEntry(const FileEntry& entry, const DestinationFolders& folders) {
+void InstallEntry(const FileEntry& entry, EntryData& data, const DestinationFolders& folders) {
   if (NeverInstalls(OverwriteMode(entry.flags))) return;
   const EntryInProgress item = Locate(entry, folders);
   if (entry.kind == entry_kind::kFont && !item.permanent) AddFont(FromUtf8(entry.extra_text), item.name);
@@ -208,8 +208,10 @@ void InstallEntry(const FileEntry& entry, const DestinationFolders& folders) {
   if (item.recorded_for_removal) RecordUninstallEntry(item.destination.path, uninstall_entry::kFile);
   bool replaced_at_reboot = false;
   const bool existed_before = existing.exists && question.rule != ReplacementRule::kAlways;
-  const bool written = WriteInstalledFile(item.destination.path, entry.data.data(), entry.data.size(), entry.date,
-                                          FailureSummary(), entry.attributes, existed_before, replaced_at_reboot);
+  PackageError data_error = PackageError::kNone;
+  const bool written = WriteInstalledFile(item.destination.path, data, entry.date, FailureSummary(), entry.attributes,
+                                          existed_before, replaced_at_reboot, data_error);
+  RequirePackage(data_error, Package());
   AfterWrite(item, log_line, written, replaced_at_reboot);
 }
 
@@ -236,7 +238,9 @@ void InstallFiles() {
     SetProgress(kFirstProgress + static_cast<int>(i * kProgressSpan / count));
     FileEntry entry;
     RequirePackage(archive.NextEntry(entry), package);
-    InstallEntry(entry, folders);
+    InstallEntry(entry, archive.Data(), folders);
+    // Entries that were skipped, and data that could not be written, are still read and checked.
+    RequirePackage(archive.SkipData(), package);
   }
   CloseLoop(package, archive);
 }

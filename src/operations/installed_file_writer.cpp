@@ -31,34 +31,94 @@ constexpr size_t kCompareChunk = 1 << 20;
 
 bool ScriptOption(uint32_t option1_bit) { return (Run().options.word1 & option1_bit) != 0; }
 
-// Creates or truncates the file with normal attributes and writes all data in one call.
-bool WriteData(const String& path, const uint8_t* data, size_t size) {
-  UniqueFileHandle file(
-      CreateFileW(WinText(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  const bool complete =
-      size == 0 || (WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size);
-  const DWORD error = GetLastError();
-  file.Reset();  // closing must not hide the error of the write
-  SetLastError(error);
-  return complete;
+enum class Attempt { kWritten, kDiffers, kFailed, kDataFailed };
+
+// The entry's date (UTC) as a file time; false when it has none.
+bool EntryFileTime(const EntryDate& date, FILETIME& time) {
+  if (!date.IsSet()) return false;
+  const SYSTEMTIME calendar{static_cast<WORD>(date.year),  static_cast<WORD>(date.month),
+                            0,                             static_cast<WORD>(date.day),
+                            static_cast<WORD>(date.hour),  static_cast<WORD>(date.minute),
+                            static_cast<WORD>(date.second), 0};
+  return SystemTimeToFileTime(&calendar, &time);
 }
 
-// Whether the file holds exactly the data, read back in pieces.
-bool HoldsData(const String& path, const uint8_t* data, size_t size) {
-  UniqueFileHandle file(CreateFileW(WinText(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return false;
-  std::vector<uint8_t> buffer(std::min(std::max<size_t>(size, 1), kCompareChunk));
-  size_t offset = 0;
-  for (;;) {
+
+// Whether the `piece.size()` bytes just written before the file pointer read back as `piece`.
+bool ReadsBack(HANDLE file, std::span<const uint8_t> piece, std::vector<uint8_t>& buffer) {
+  LARGE_INTEGER back{};
+  back.QuadPart = -static_cast<LONGLONG>(piece.size());
+  if (!SetFilePointerEx(file, back, nullptr, FILE_CURRENT)) return false;
+  buffer.resize(std::min(piece.size(), kCompareChunk));
+  for (size_t offset = 0; offset < piece.size();) {
     DWORD read = 0;
-    if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
-    if (read == 0) return offset == size;
-    if (read > size - offset || std::memcmp(buffer.data(), data + offset, read) != 0) return false;
+    const DWORD wanted = static_cast<DWORD>(std::min(buffer.size(), piece.size() - offset));
+    if (!ReadFile(file, buffer.data(), wanted, &read, nullptr) || read != wanted ||
+        std::memcmp(buffer.data(), piece.data() + offset, read) != 0) {
+      return false;
+    }
     offset += read;
   }
+  return true;
+}
+
+bool WritePiece(HANDLE file, std::span<const uint8_t> piece) {
+  DWORD written = 0;
+  return WriteFile(file, piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr) && written == piece.size();
+}
+
+// The written file's dates and attributes, set through its open handle: no second open, which is
+// what a file costs most under some file systems. Only the attribute bits within 0x1127 change.
+void FinishOpenFile(HANDLE file, const EntryDate& date, int32_t attributes) {
+  FILE_BASIC_INFO info{};
+  if (attributes != -1) {
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof(info))) return;
+    const DWORD changed = ((info.FileAttributes & ~kSettableAttributes) | (static_cast<DWORD>(attributes) & kSettableAttributes)) &
+                          ~FILE_ATTRIBUTE_NORMAL;
+    info.FileAttributes = changed != 0 ? changed : FILE_ATTRIBUTE_NORMAL;
+  }
+  // Zero leaves a time or the attributes as they are.
+  info.CreationTime = info.LastAccessTime = info.ChangeTime = {};
+  info.LastWriteTime = {};
+  FILETIME time{};
+  if (EntryFileTime(date, time)) {
+    info.CreationTime.LowPart = info.LastWriteTime.LowPart = time.dwLowDateTime;
+    info.CreationTime.HighPart = info.LastWriteTime.HighPart = static_cast<LONG>(time.dwHighDateTime);
+  }
+  if (info.FileAttributes != 0 || info.LastWriteTime.QuadPart != 0) {
+    SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof(info));
+  }
+}
+
+// Creates or truncates the file with normal attributes and writes the data into it piece by piece,
+// each piece read back when the script asks to verify written files. Data that fails to read
+// (`package_error`) leaves no file behind.
+Attempt WriteData(const String& path, EntryData& data, const EntryDate& date, int32_t attributes,
+                  PackageError& package_error) {
+  const bool verify = ScriptOption(option1::kVerifyWrittenFiles);
+  UniqueFileHandle file(CreateFileW(WinText(path), GENERIC_WRITE | (verify ? GENERIC_READ : 0), 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return Attempt::kFailed;
+  std::vector<uint8_t> read_back;
+  for (;;) {
+    std::span<const uint8_t> piece;
+    package_error = data.NextPiece(piece);
+    if (package_error != PackageError::kNone) {
+      file.Reset();
+      DeleteFileW(WinText(path));
+      return Attempt::kDataFailed;
+    }
+    if (piece.empty()) break;
+    if (!WritePiece(file.Get(), piece)) {
+      const DWORD error = GetLastError();
+      file.Reset();  // closing must not hide the error of the write
+      SetLastError(error);
+      return Attempt::kFailed;
+    }
+    if (verify && !ReadsBack(file.Get(), piece, read_back)) return Attempt::kDiffers;
+  }
+  FinishOpenFile(file.Get(), date, attributes);
+  return Attempt::kWritten;
 }
 
 void SetAttributesWithin(const String& path, DWORD mask, DWORD wanted) {
@@ -77,38 +137,23 @@ void PrepareSecondAttempt(const String& path) {
   SetLastError(error);
 }
 
-enum class Attempt { kWritten, kDiffers, kFailed };
-
-Attempt TryWrite(const String& path, const uint8_t* data, size_t size) {
-  if (!WriteData(path, data, size)) return Attempt::kFailed;
-  if (!ScriptOption(option1::kVerifyWrittenFiles) || HoldsData(path, data, size)) return Attempt::kWritten;
-  return Attempt::kDiffers;
-}
-
-// The written file, or the temporary copy of one, takes the entry's dates.
-void FinishWrittenFile(const String& path, const EntryDate& date, int32_t attributes) {
-  SetFileDates(path, date);
-  if (attributes != -1) SetAttributesWithin(path, kSettableAttributes, static_cast<DWORD>(attributes));
-}
-
 // Leaves the data in a temporary file beside `path` that replaces it at the next restart. Appends
 // the outcome to `message`, which goes to the operations log on success and to the failure summary
 // otherwise.
-bool ReplaceAtReboot(const String& path, const uint8_t* data, size_t size, const EntryDate& date, String& message,
-                     String& failure_summary) {
+bool ReplaceAtReboot(const String& path, EntryData& data, const EntryDate& date, String& message,
+                     String& failure_summary, PackageError& package_error) {
   // The move at restart cannot cross volumes: the temporary file stays in the destination's folder.
   const String temporary = MakeTempName(ParentFolder(path), String(), temp_name::kKeepFolder);
-  if (temporary.IsEmpty() || !WriteData(temporary, data, size)) {
+  if (temporary.IsEmpty() || WriteData(temporary, data, date, -1, package_error) != Attempt::kWritten) {
     const DWORD error = GetLastError();
     if (!temporary.IsEmpty()) DeleteFileW(WinText(temporary));
+    if (package_error != PackageError::kNone) return false;
     message.AppendFormatWide(
         u"Failed to register '%s' for replacement because no temporary file could be created.\r\n%s\r\n\r\n",
         path.Wide(), SystemErrorText(error).Wide());
     failure_summary.Append(message);
     return false;
   }
-  SetFileAttributesW(WinText(temporary), FILE_ATTRIBUTE_NORMAL);
-  SetFileDates(temporary, date);
   if (!ReplaceAtRestart(temporary, path)) {
     const DWORD error = GetLastError();
     message.AppendFormatWide(u"Failed to register '%s' for replacement with temporary file '%s'\r\n%s\r\n\r\n",
@@ -125,9 +170,10 @@ bool ReplaceAtReboot(const String& path, const uint8_t* data, size_t size, const
   return true;
 }
 
-// After the last failed attempt: the report, and the replacement at restart where it is allowed.
-void ReportUnwritable(const String& path, const uint8_t* data, size_t size, const EntryDate& date,
-                      String& failure_summary, bool existed_before, bool& replaced_at_reboot) {
+// After the last failed attempt: the report, and the replacement at restart where it is allowed
+// and the data can still be delivered from its start.
+void ReportUnwritable(const String& path, EntryData& data, const EntryDate& date, String& failure_summary,
+                      bool existed_before, bool& replaced_at_reboot, PackageError& package_error) {
   const DWORD error = GetLastError();
   String message = ConcatWide(u"\r\n", LanguageString(31).Wide(), u" ", path.Wide(), u"\r\n", nullptr);
   const char16_t drive = DriveLetter(path);
@@ -143,27 +189,14 @@ void ReportUnwritable(const String& path, const uint8_t* data, size_t size, cons
   }
   const bool replacement_allowed =
       (ScriptOption(option1::kReplaceAnyFileAtRestart) || existed_before) && error != ERROR_INVALID_NAME;
-  if (!replacement_allowed) {
+  if (!replacement_allowed || !data.Rewind()) {
     failure_summary.Append(message);
     return;
   }
-  replaced_at_reboot = ReplaceAtReboot(path, data, size, date, message, failure_summary);
+  replaced_at_reboot = ReplaceAtReboot(path, data, date, message, failure_summary, package_error);
 }
 
 }  // namespace
-
-bool SetFileDates(const String& path, const EntryDate& date) {
-  if (!date.IsSet()) return false;
-  const SYSTEMTIME calendar{static_cast<WORD>(date.year),  static_cast<WORD>(date.month),
-                            0,                             static_cast<WORD>(date.day),
-                            static_cast<WORD>(date.hour),  static_cast<WORD>(date.minute),
-                            static_cast<WORD>(date.second), 0};
-  FILETIME time{};
-  if (!SystemTimeToFileTime(&calendar, &time)) return false;
-  UniqueFileHandle file(CreateFileW(WinText(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
-  return file && SetFileTime(file.Get(), &time, nullptr, &time);
-}
 
 bool ReadFileDate(const String& path, EntryDate& date) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -177,22 +210,22 @@ bool ReadFileDate(const String& path, EntryDate& date) {
   return true;
 }
 
-bool WriteInstalledFile(const String& path, const uint8_t* data, size_t size, const EntryDate& date,
-                        String& failure_summary, int32_t attributes, bool existed_before,
-                        bool& replaced_at_reboot) {
+bool WriteInstalledFile(const String& path, EntryData& data, const EntryDate& date, String& failure_summary,
+                        int32_t attributes, bool existed_before, bool& replaced_at_reboot,
+                        PackageError& package_error) {
   replaced_at_reboot = false;
+  package_error = PackageError::kNone;
   for (int attempt = 1;; ++attempt) {
-    const Attempt outcome = TryWrite(path, data, size);
-    if (outcome == Attempt::kWritten) {
-      FinishWrittenFile(path, date, attributes);
-      return true;
-    }
-    if (attempt == kAttempts) {
+    const Attempt outcome = WriteData(path, data, date, attributes, package_error);
+    if (outcome == Attempt::kWritten) return true;
+    if (outcome == Attempt::kDataFailed) return false;
+    // Data that streamed past cannot be written again.
+    if (attempt == kAttempts || !data.Rewind()) {
       if (outcome == Attempt::kDiffers) {
         SetLastError(ERROR_SUCCESS);
         AddFailure(failure_summary, path);
       } else {
-        ReportUnwritable(path, data, size, date, failure_summary, existed_before, replaced_at_reboot);
+        ReportUnwritable(path, data, date, failure_summary, existed_before, replaced_at_reboot, package_error);
       }
       return false;
     }
@@ -201,6 +234,15 @@ bool WriteInstalledFile(const String& path, const uint8_t* data, size_t size, co
       Sleep(kRetryPause);
     }
   }
+}
+
+bool WriteInstalledFile(const String& path, const uint8_t* data, size_t size, const EntryDate& date,
+                        String& failure_summary, int32_t attributes, bool existed_before,
+                        bool& replaced_at_reboot) {
+  HeldData held(std::span<const uint8_t>(data, size));
+  PackageError never_fails;
+  return WriteInstalledFile(path, held, date, failure_summary, attributes, existed_before, replaced_at_reboot,
+                            never_fails);
 }
 
 }  // namespace valdorine

@@ -19,8 +19,11 @@ class PackageArchive {
   PackageError Open(InstallPackage& package, const PackageSettings& settings);
 
   bool HasNextEntry() const { return reader_ && reader_->HasNextEntry(); }
-  // The next entry; its data is valid until the next call.
+  // The next entry's fields; its data follows through Data() until the next call.
   PackageError NextEntry(FileEntry& entry) { return reader_->NextEntry(entry); }
+  EntryData& Data() { return reader_->Data(); }
+  // Reads what the installation left of the entry's data, checking its checksum (100).
+  PackageError SkipData() { return reader_->SkipData(); }
   // After the last entry: 80, 83.
   PackageError Finish() { return reader_->Finish(); }
 

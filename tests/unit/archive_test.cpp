@@ -5,6 +5,8 @@
 
 #include "format/archive_reader.hpp"
 #include "format/byte_writer.hpp"
+#include "format/xz_codec.hpp"
+#include "support/entry_data_bytes.hpp"
 #include "support/test_package.hpp"
 
 namespace valdorine {
@@ -30,7 +32,11 @@ PackageError ReadAll(std::span<const uint8_t> archive, const ArchiveSettings& se
     FileEntry entry;
     const PackageError error = reader.NextEntry(entry);
     if (error != PackageError::kNone) return error;
-    if (read) read->push_back({entry, std::vector<uint8_t>(entry.data.begin(), entry.data.end())});
+    std::vector<uint8_t> data;
+    if (const PackageError data_error = testing::ReadEntryData(reader.Data(), data); data_error != PackageError::kNone) {
+      return data_error;
+    }
+    if (read) read->push_back({entry, data});
   }
   return reader.Finish();
 }
@@ -113,7 +119,7 @@ TEST(Archive, ADamagedBlockFailsOnlyTheEntryThatNeedsIt) {
       FileEntry entry;
       for (size_t i = 0; i < damaged; ++i) {
         ASSERT_EQ(reader.NextEntry(entry), PackageError::kNone) << damage.what << " in block " << damaged;
-        EXPECT_EQ(entry.data.size(), static_cast<size_t>(sizes[i]));
+        EXPECT_EQ(entry.data_size, sizes[i]);
       }
       EXPECT_EQ(reader.NextEntry(entry), damage.expected) << damage.what << " in block " << damaged;
     }
@@ -192,6 +198,95 @@ TEST(Archive, ChecksumOfTheWholeArchive) {
   EXPECT_EQ(CheckArchiveChecksum(archive, checksum), PackageError::kNone);
   archive.back() ^= 1;
   EXPECT_EQ(CheckArchiveChecksum(archive, checksum), PackageError::kArchiveChecksum);
+}
+
+
+// An entry of more than two chunks between two small ones, in uncompressed blocks of 1 MiB so
+// that a data byte can be changed in place.
+struct LargeEntryArchive {
+  static constexpr size_t kLargeSize = 2 * BlockStream::kChunkSize + 1000;
+  std::vector<TestEntry> entries = {MakeEntry("a.txt", 100), MakeEntry("large.bin", kLargeSize),
+                                    MakeEntry("c.txt", 50)};
+  std::vector<uint8_t> archive = WriteTestArchive(entries, 1 << 20, {false, 0, nullptr});
+
+  // Changes the large entry's last data byte.
+  void DamageLargeData() {
+    const size_t offset = 4 + EncodeEntryFields(entries[0].entry).size() + 100 + 4 + 4 +
+                          EncodeEntryFields(entries[1].entry).size() + kLargeSize - 1;
+    std::vector<std::vector<uint8_t>> blocks = SplitBlocks(archive);
+    blocks[offset >> 20][offset & ((1 << 20) - 1)] ^= 1;
+    archive = JoinBlocks(blocks);
+  }
+};
+
+TEST(Archive, ALargeEntryIsHandedOutInChunksAndItsChecksumCheckedAtItsEnd) {
+  struct Case {
+    bool damaged;
+    bool read;  // read piece by piece, or skipped by the next entry
+  };
+  for (const Case c : {Case{false, true}, Case{true, true}, Case{true, false}}) {
+    LargeEntryArchive large;
+    if (c.damaged) large.DamageLargeData();
+    const std::vector<int32_t> sizes = EntrySizes(large.entries);
+    ArchiveReader reader(large.archive, {false, nullptr, sizes});
+    FileEntry entry;
+    ASSERT_EQ(reader.NextEntry(entry), PackageError::kNone);
+    ASSERT_EQ(reader.NextEntry(entry), PackageError::kNone);
+    ASSERT_EQ(entry.data_size, sizes[1]);
+    EXPECT_TRUE(reader.Data().Rewind());  // nothing delivered yet
+    const PackageError expected = c.damaged ? PackageError::kEntryDataChecksum : PackageError::kNone;
+    if (!c.read) {
+      EXPECT_EQ(reader.NextEntry(entry), expected);
+      continue;
+    }
+    std::vector<uint8_t> data;
+    PackageError error = PackageError::kNone;
+    for (;;) {
+      std::span<const uint8_t> piece;
+      error = reader.Data().NextPiece(piece);
+      if (error != PackageError::kNone || piece.empty()) break;
+      EXPECT_LE(piece.size(), BlockStream::kChunkSize);
+      data.insert(data.end(), piece.begin(), piece.end());
+      EXPECT_FALSE(reader.Data().Rewind());  // pieces that streamed past are gone
+    }
+    EXPECT_EQ(error, expected);
+    if (c.damaged) continue;
+    EXPECT_EQ(data, large.entries[1].data);
+    ASSERT_EQ(reader.NextEntry(entry), PackageError::kNone);
+    EXPECT_EQ(entry.name, "c.txt");
+    EXPECT_EQ(testing::EntryDataBytes(reader.Data()), large.entries[2].data);
+    EXPECT_EQ(reader.Finish(), PackageError::kNone);
+  }
+}
+
+TEST(Archive, DataDecodedWholeCanBeDeliveredAgain) {
+  std::vector<TestEntry> entries = {MakeEntry("a.txt", 300)};
+  const std::vector<uint8_t> archive = WriteTestArchive(entries, 1 << 20, {true, 0, nullptr});
+  ArchiveReader reader(archive, {true, nullptr, EntrySizes(entries)});
+  FileEntry entry;
+  ASSERT_EQ(reader.NextEntry(entry), PackageError::kNone);
+  EXPECT_EQ(testing::EntryDataBytes(reader.Data()), entries[0].data);
+  ASSERT_TRUE(reader.Data().Rewind());
+  EXPECT_EQ(testing::EntryDataBytes(reader.Data()), entries[0].data);
+  EXPECT_EQ(reader.Finish(), PackageError::kNone);
+}
+
+TEST(Archive, ABlockThatDecodesOnPastItsLastRecordFailsWith60) {
+  // A few bytes after the last record are bytes left in the queue (83); a block that goes on
+  // decoding for more than a chunk beyond it expands beyond what its records declare (60).
+  struct Case {
+    size_t tail;
+    PackageError expected;
+  };
+  for (const Case c : {Case{3, PackageError::kQueuedBytesLeft},
+                       Case{2 * BlockStream::kChunkSize, PackageError::kBlockDecode}}) {
+    std::vector<TestEntry> entries = {MakeEntry("a.txt", 40)};
+    std::vector<uint8_t> raw = SplitBlocks(WriteTestArchive(entries, 1 << 20, {false, 0, nullptr})).at(0);
+    raw.resize(raw.size() + c.tail);
+    std::vector<uint8_t> block;
+    ASSERT_TRUE(Encode(raw, 0, block));
+    EXPECT_EQ(ReadAll(JoinBlocks({block}), {true, nullptr, EntrySizes(entries)}), c.expected) << c.tail;
+  }
 }
 
 }  // namespace

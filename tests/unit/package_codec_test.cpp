@@ -2,6 +2,7 @@
 // trailer, and xz decoding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 #include <vector>
 
@@ -88,7 +89,7 @@ TEST(Xz, RoundTripsAndAcceptsConcatenatedStreamsWithPadding) {
   ASSERT_TRUE(Encode(second, 0, other));
   stream.insert(stream.end(), 4, 0);  // stream padding between streams
   stream.insert(stream.end(), other.begin(), other.end());
-  ASSERT_TRUE(Decode(stream));
+  ASSERT_TRUE(Decode(stream, SIZE_MAX));
   std::vector<uint8_t> expected = first;
   expected.insert(expected.end(), second.begin(), second.end());
   EXPECT_EQ(stream, expected);
@@ -104,9 +105,45 @@ TEST(Xz, EveryDecoderErrorFailsAndKeepsTheInput) {
   trailing_garbage.push_back(1);
   for (const auto& input : {std::vector<uint8_t>{}, Sample(64), truncated, corrupted, trailing_garbage}) {
     std::vector<uint8_t> buffer = input;
-    EXPECT_FALSE(Decode(buffer));
+    EXPECT_FALSE(Decode(buffer, SIZE_MAX));
     EXPECT_EQ(buffer, input);
   }
+}
+
+TEST(Xz, OutputBeyondTheLimitFailsWhereverTheLimitFalls) {
+  // Limits around the decoded size and around the 16 KiB window: the exact size passes, one byte
+  // less fails, and a stream that goes on long after the limit fails without growing on.
+  const std::vector<uint8_t> plain = Sample(3 * 0x4000 + 5);
+  std::vector<uint8_t> stream;
+  ASSERT_TRUE(Encode(plain, 6, stream));
+  struct Case {
+    size_t limit;
+    bool decodes;
+  };
+  for (const Case c : {Case{plain.size(), true}, Case{plain.size() - 1, false}, Case{SIZE_MAX, true},
+                       Case{0x4000, false}, Case{0x4000 - 1, false}, Case{0, false}}) {
+    std::vector<uint8_t> output;
+    EXPECT_EQ(Decode(stream, output, c.limit), c.decodes) << "limit " << c.limit;
+    if (c.decodes) EXPECT_EQ(output, plain);
+    EXPECT_LE(output.size(), std::max(c.limit, plain.size())) << "limit " << c.limit;
+  }
+}
+
+TEST(Xz, DecoderHandsOutAStreamPieceByPiece) {
+  const std::vector<uint8_t> plain = Sample(100000);
+  std::vector<uint8_t> stream;
+  ASSERT_TRUE(Encode(plain, 1, stream));
+  XzDecoder decoder(stream);
+  std::vector<uint8_t> joined, piece(7777);
+  XzDecoder::Step step = XzDecoder::Step::kMore;
+  while (step == XzDecoder::Step::kMore) {
+    size_t produced = 0;
+    step = decoder.Decode(piece, produced);
+    joined.insert(joined.end(), piece.begin(), piece.begin() + static_cast<ptrdiff_t>(produced));
+  }
+  EXPECT_EQ(step, XzDecoder::Step::kEnd);
+  EXPECT_EQ(joined, plain);
+  EXPECT_EQ(decoder.Consumed(), stream.size());
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "format/byte_writer.hpp"
 #include "format/package_contents.hpp"
 #include "format/package_header.hpp"
+#include "format/script_cipher.hpp"
+#include "format/xz_codec.hpp"
 #include "support/test_package.hpp"
 
 namespace valdorine {
@@ -74,6 +76,25 @@ TEST(PackageHeader, EachFieldCheckRaisesItsCode) {
     std::vector<uint8_t> script;
     if (error == PackageError::kNone) error = UnpackScript(view, script);
     EXPECT_EQ(error, c.expected) << c.what;
+  }
+}
+
+TEST(PackageHeader, AScriptThatExpandsBeyondTheLongestScriptFailsWith47) {
+  // Concatenated streams of 1 MiB of zeros each: a few hundred bytes that expand past the limit.
+  std::vector<uint8_t> piece;
+  ASSERT_TRUE(Encode(std::vector<uint8_t>(1 << 20), 0, piece));
+  for (const size_t pieces : {size_t{kMaxScriptLength >> 20}, size_t{(kMaxScriptLength >> 20) + 1}}) {
+    std::vector<uint8_t> stored;
+    for (size_t i = 0; i < pieces; ++i) stored.insert(stored.end(), piece.begin(), piece.end());
+    PackageView view;
+    view.header.script_key = 0x5A5A1234;
+    Scramble(stored, view.header.script_key);
+    view.script = stored;
+    std::vector<uint8_t> script;
+    const bool within = (pieces << 20) <= kMaxScriptLength;
+    EXPECT_EQ(UnpackScript(view, script), within ? PackageError::kNone : PackageError::kScriptDecompression)
+        << pieces << " MiB";
+    EXPECT_LE(script.size(), kMaxScriptLength);
   }
 }
 

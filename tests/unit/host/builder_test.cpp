@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "../support/entry_data_bytes.hpp"
 #include "../support/test_stub.hpp"
 #include "build_error.hpp"
 #include "format/archive_reader.hpp"
@@ -97,7 +98,7 @@ void ExpectReadable(const std::vector<uint8_t>& file, const BuildOptions& option
     ASSERT_EQ(reader.NextEntry(entry), PackageError::kNone);
     EXPECT_EQ(entry.name, input.source.filename().string());
     EXPECT_TRUE(entry.date.IsSet());
-    EXPECT_TRUE(std::ranges::equal(entry.data, ReadFile(input.source))) << entry.name;
+    EXPECT_TRUE(std::ranges::equal(valdorine::testing::EntryDataBytes(reader.Data()), ReadFile(input.source))) << entry.name;
   }
   EXPECT_EQ(reader.Finish(), PackageError::kNone);
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "../string_test_support.hpp"
 #include "core/win32/system_errors.hpp"
@@ -170,6 +171,54 @@ TEST_F(WriteInstalledFileTest, VerificationReportsAFileThatDoesNotHoldTheData) {
   EXPECT_TRUE(Write(path));
   EXPECT_EQ(ReadBytes(path), kData);
   EXPECT_TRUE(summary_.IsEmpty());
+}
+
+// Data in pieces that are gone once delivered, as a large entry streams from the archive; after the
+// last piece it reports `end` (a checksum that did not match, say).
+class StreamedData final : public EntryData {
+ public:
+  StreamedData(std::vector<std::string> pieces, PackageError end) : pieces_(std::move(pieces)), end_(end) {}
+  PackageError NextPiece(std::span<const uint8_t>& piece) override {
+    piece = {};
+    if (next_ == pieces_.size()) return end_;
+    const std::string& text = pieces_[next_++];
+    piece = {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+    return PackageError::kNone;
+  }
+  bool Rewind() override { return next_ == 0; }
+
+ private:
+  std::vector<std::string> pieces_;
+  size_t next_ = 0;
+  PackageError end_;
+};
+
+TEST_F(WriteInstalledFileTest, StreamedDataIsWrittenPieceByPieceAndDataThatFailsLeavesNoFile) {
+  struct Case {
+    const char16_t* name;
+    PackageError end;
+  };
+  for (const Case c : {Case{u"whole.txt", PackageError::kNone}, Case{u"damaged.txt", PackageError::kEntryDataChecksum}}) {
+    const String path = scratch_.Join(c.name);
+    ASSERT_TRUE(WriteBytes(path, "an older file"));
+    StreamedData data({"first piece, ", "second piece, ", "last piece"}, c.end);
+    PackageError error = PackageError::kEntryKind;  // every call must set it
+    const bool written = WriteInstalledFile(path, data, kDate, summary_, FILE_ATTRIBUTE_HIDDEN, false, replaced_, error);
+    EXPECT_EQ(error, c.end);
+    EXPECT_EQ(written, c.end == PackageError::kNone);
+    EXPECT_FALSE(replaced_);
+    EXPECT_TRUE(summary_.IsEmpty());
+    if (!written) {
+      EXPECT_EQ(GetFileAttributesW(WinText(path)), INVALID_FILE_ATTRIBUTES);
+      continue;
+    }
+    EXPECT_EQ(ReadBytes(path), "first piece, second piece, last piece");
+    EntryDate read_back;
+    ASSERT_TRUE(ReadFileDate(path, read_back));
+    ExpectDate(read_back, kDate);
+    EXPECT_NE(GetFileAttributesW(WinText(path)) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    SetFileAttributesW(WinText(path), FILE_ATTRIBUTE_NORMAL);
+  }
 }
 
 }  // namespace

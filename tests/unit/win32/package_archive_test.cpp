@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/entry_data_bytes.hpp"
 #include "../support/test_package.hpp"
 #include "core/win32/disk_file.hpp"
 #include "package/package_archive.hpp"
@@ -48,7 +49,7 @@ class PackageArchiveTest : public ::testing::Test {
       FileEntry entry;
       ASSERT_EQ(archive.NextEntry(entry), PackageError::kNone);
       EXPECT_EQ(entry.name, expected.entry.name);
-      EXPECT_TRUE(std::ranges::equal(entry.data, expected.data));
+      EXPECT_TRUE(std::ranges::equal(testing::EntryDataBytes(archive.Data()), expected.data));
     }
     EXPECT_FALSE(archive.HasNextEntry());
     EXPECT_EQ(archive.Finish(), PackageError::kNone);
