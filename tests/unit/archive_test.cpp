@@ -262,7 +262,8 @@ TEST(Archive, ALargeEntryIsHandedOutInChunksAndItsChecksumCheckedAtItsEnd) {
 TEST(Archive, DataDecodedWholeCanBeDeliveredAgain) {
   std::vector<TestEntry> entries = {MakeEntry("a.txt", 300)};
   const std::vector<uint8_t> archive = WriteTestArchive(entries, 1 << 20, {true, 0, nullptr});
-  ArchiveReader reader(archive, {true, nullptr, EntrySizes(entries)});
+  const std::vector<int32_t> sizes = EntrySizes(entries);
+  ArchiveReader reader(archive, {true, nullptr, sizes});
   FileEntry entry;
   ASSERT_EQ(reader.NextEntry(entry), PackageError::kNone);
   EXPECT_EQ(testing::EntryDataBytes(reader.Data()), entries[0].data);
