@@ -3,6 +3,7 @@
 #include "core/string.hpp"
 #include "format/byte_reader.hpp"
 #include "format/byte_writer.hpp"
+#include "format/entry_name_check.hpp"
 
 namespace valdorine {
 namespace {
@@ -83,6 +84,7 @@ std::vector<uint8_t> EncodeEntryFields(const FileEntry& entry) {
 PackageError ParseFileEntry(std::span<const uint8_t> record, int32_t data_size, FileEntry& entry) {
   ByteReader reader(record);
   if (!ReadText(reader, entry.name) || entry.name.empty()) return PackageError::kEntryWithoutName;
+  if (CheckEntryName(entry.name) != EntryNameFault::kNone) return PackageError::kEntryNameUnsafe;
   PackageError kind_error = PackageError::kNone;
   const bool complete = ReadDescription(reader, entry, kind_error);
   if (kind_error != PackageError::kNone) return kind_error;
