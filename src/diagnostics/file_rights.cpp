@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/win32/unique_handle.hpp"
-#include "core/win32/win_text.hpp"
 
 namespace valdorine {
 namespace {
@@ -18,18 +17,18 @@ struct LocalMemory {  // memory that the security functions allocated
 };
 using UniqueLocalMemory = UniqueResource<LocalMemory>;
 
-// The security functions take the path as a writable pointer but do not change it.
-wchar_t* PathArgument(const String& path) { return const_cast<wchar_t*>(WinText(path)); }
-
-void ClearProtectiveAttributes(const String& path) {
-  const DWORD attributes = GetFileAttributesW(WinText(path));
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesW(WinText(path), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
+// Read-only, hidden and system go; the other attributes and the times stay.
+void ClearProtectiveAttributes(HANDLE file) {
+  FILE_BASIC_INFO basic{};
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic))) return;
+  basic.FileAttributes &= ~DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM};
+  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic));
 }
 
 // With the take-ownership privilege that the installer enables at start-up this succeeds even for
 // a file that another user owns.
-void TakeOwnership(const String& path) {
+void TakeOwnership(HANDLE file) {
   UniqueHandle token;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return;
   DWORD size = 0;
@@ -37,14 +36,14 @@ void TakeOwnership(const String& path) {
   std::vector<BYTE> user(size);
   if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, user.data(), size, &size)) return;
   PSID owner = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
-  SetNamedSecurityInfoW(PathArgument(path), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr, nullptr);
+  SetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr, nullptr);
 }
 
-void GrantEveryoneFullControl(const String& path) {
+void GrantEveryoneFullControl(HANDLE file) {
   PACL access_list = nullptr;
   UniqueLocalMemory descriptor;
-  if (GetNamedSecurityInfoW(WinText(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &access_list,
-                            nullptr, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive())) != ERROR_SUCCESS) {
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &access_list, nullptr,
+                      reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive())) != ERROR_SUCCESS) {
     return;
   }
   BYTE everyone[SECURITY_MAX_SID_SIZE] = {};
@@ -59,16 +58,16 @@ void GrantEveryoneFullControl(const String& path) {
   entry.Trustee.ptstrName = reinterpret_cast<wchar_t*>(everyone);
   UniqueLocalMemory extended_list;
   if (SetEntriesInAclW(1, &entry, access_list, reinterpret_cast<PACL*>(extended_list.Receive())) != ERROR_SUCCESS) return;
-  SetNamedSecurityInfoW(PathArgument(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                        static_cast<PACL>(extended_list.Get()), nullptr);
+  SetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                  static_cast<PACL>(extended_list.Get()), nullptr);
 }
 
 }  // namespace
 
-void OpenFileToEveryone(const String& path) {
-  ClearProtectiveAttributes(path);
-  TakeOwnership(path);
-  GrantEveryoneFullControl(path);
+void OpenFileToEveryone(HANDLE file) {
+  ClearProtectiveAttributes(file);
+  TakeOwnership(file);
+  GrantEveryoneFullControl(file);
 }
 
 }  // namespace valdorine
