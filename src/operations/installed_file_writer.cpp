@@ -40,6 +40,9 @@ bool WriteData(const String& path, const uint8_t* data, size_t size) {
   const bool complete =
       size == 0 || (WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size);
   const DWORD error = GetLastError();
+  // A part-written file is cut to nothing: on a full disk it would hold the space that the rest
+  // of the run (the uninstaller, Uninstall.DAT, the log) needs.
+  if (!complete && SetFilePointerEx(file.Get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN)) SetEndOfFile(file.Get());
   file.Reset();  // closing must not hide the error of the write
   SetLastError(error);
   return complete;
