@@ -13,7 +13,7 @@ from pathlib import Path
 
 import pytest
 
-from test_package import CORRUPT, damaged, first_record, packages, run_setup, with_archive  # noqa: F401
+from test_package import CORRUPT, SETUP_WINDOWS_PATH, damaged, first_record, packages, with_archive  # noqa: F401
 from test_product_registration import drive_c
 from test_uninstaller import KEY, FOLDER, UNINSTALLER, install, key_exists, setup_file, uninstall  # noqa: F401
 from test_uninstaller import wait_until_gone
@@ -42,9 +42,10 @@ def test_entry_name_leaving_its_folder_is_refused_before_anything_is_written(pac
     broken = damaged(packages.build("names-base"), packages.folder / f"escaping-{name.hex()}.exe",
                      with_archive(first_record(renamed(name))))
     before = {p for p in drive_c(wine, "C:\\").iterdir()}
-    code, texts = run_setup(wine, broken, "/a")
-    assert code == 1
-    assert any(t.startswith(CORRUPT) and "Error code: 73" in t for t in texts), texts
+    process = wine.start(wine.put_file(broken, SETUP_WINDOWS_PATH), "/a")
+    window = wine.read_window("setup.exe", timeout=60, press_text="OK", window_class=DIALOG_CLASS)
+    assert wine.wait(process) == 1
+    assert window is not None and any(t.startswith(CORRUPT) and "Error code: 73" in t for t in window.texts), window
     assert {p for p in drive_c(wine, "C:\\").iterdir()} <= before | {drive_c(wine, r"C:\downloads")}
     assert not list(drive_c(wine, r"C:\Program Files").rglob(ESCAPED))
 
