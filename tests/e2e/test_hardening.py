@@ -132,7 +132,7 @@ def many_files(count: int) -> dict[str, bytes]:
 
 
 def uninstall_product(wine) -> int:
-    return wine.run(f"C:\\{PRODUCT}\\uninstall\\uninstall.exe", "/u:HardeningTest", "/silent")
+    return wine.run(f"C:\\{PRODUCT}\\uninstall\\uninstall.exe", "/u:HardeningTest", "/silent", timeout=300)
 
 
 def wait_for(path: Path, seconds: float = 60) -> bool:
@@ -162,14 +162,14 @@ def test_killed_installation_is_removed_after_the_next_run(build, wine, tmp_path
 
 
 def test_second_installer_is_refused_while_one_runs(build, wine, tmp_path):
-    setup = product(tmp_path, build, many_files(2000), "single_instance = true")
+    setup = product(tmp_path, build, many_files(1000), "single_instance = true")
     first = wine.start(wine.put_file(setup, r"C:\downloads\setup.exe"), "/silent")
     assert wait_for(drive_c(wine, f"C:\\{PRODUCT}\\part0\\file00000.txt"))
     second = wine.start(wine.put_file(setup, r"C:\downloads\setup2.exe"))
     window = wine.read_window("setup2.exe", timeout=30, press_text="OK", window_class=DIALOG_CLASS)
     assert wine.wait(second) == 1
     assert window is not None and any("Another installation is running" in t for t in window.texts), window
-    assert wine.wait(first) == 1
+    assert wine.wait(first, timeout=300) == 1
     assert "*** FAILURE SUMMARY ***" not in drive_c(wine, f"C:\\{PRODUCT}\\uninstall\\Install.log").read_text(
         encoding="utf-8-sig")
     assert uninstall_product(wine) == 0

@@ -54,7 +54,7 @@ TEST(InstallJournal, TakesOverOnlyPathsInsideTheInstallationFolder) {
 // once done.
 TEST(InstallJournal, AKilledRunsJournalIsCompletedIntoTheNextRunsList) {
   ScratchFolder scratch;
-  RunState& run = Run();
+  RunState& run = valdorine::Run();
   const String saved_install_dir = run.install_dir, saved_uninstall_dir = run.uninstall_dir;
   run.install_dir = scratch.Path();
   run.uninstall_dir = scratch.Join(u"uninstall");
