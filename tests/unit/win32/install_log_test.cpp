@@ -10,6 +10,7 @@
 
 #include "../string_test_support.hpp"
 #include "core/date_time_format.hpp"
+#include "core/path_text.hpp"
 #include "core/win32/file_system.hpp"
 #include "core/win32/system_errors.hpp"
 #include "core/win32/system_info.hpp"
