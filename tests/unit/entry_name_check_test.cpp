@@ -35,7 +35,7 @@ TEST(EntryNameCheck, RefusesEveryWayOutOfTheFolder) {
       {"\\Windows\\x.txt", EntryNameFault::kEmpty},
       {"/etc/x", EntryNameFault::kEmpty},
       {"\\\\server\\share\\x.txt", EntryNameFault::kEmpty},
-      {"\\\\?\\C:\\x.txt", EntryNameFault::kDriveOrStream},
+      {"\\\\?\\C:\\x.txt", EntryNameFault::kReservedCharacter},  // the "?" comes first
       {"a\\\\b", EntryNameFault::kEmpty},
       {"sub\\", EntryNameFault::kEmpty},
       {"C:\\x.txt", EntryNameFault::kDriveOrStream},

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "../string_test_support.hpp"
+#include "core/path_text.hpp"
 #include "core/win32/file_system.hpp"
 #include "core/win32/temp_files.hpp"
 #include "scratch_folder.hpp"

@@ -11,7 +11,7 @@ namespace valdorine {
 namespace {
 
 using testing::NarrowOf;
-using testing::W;
+
 
 TEST(UninstallDataDigest, IsTheSha256OfTheBytes) {
   EXPECT_EQ(NarrowOf(UninstallDataDigest(String::FromNarrow("abc"))),
@@ -19,7 +19,7 @@ TEST(UninstallDataDigest, IsTheSha256OfTheBytes) {
 }
 
 TEST(UninstallDataDigest, OnlyTheRecordedFileMatches) {
-  const String subkey = W(u"Software\\ValdorineTests\\Digest");
+  const String subkey = String::FromWide(u"Software\\ValdorineTests\\Digest");
   RegKey key;
   ASSERT_NE(key.OpenKey(HKEY_CURRENT_USER, subkey, reg_key::kDefaultSecurity, KEY_ALL_ACCESS),
             open_key_result::kFailed);
