@@ -374,19 +374,6 @@ TEST_F(DiskFileTest, NoLinksNeverWritesThroughAPlantedHardLink) {
   EXPECT_EQ(ReadBytes(plain), "old new");
 }
 
-TEST_F(DiskFileTest, UnpredictableFilesAreNewAndDistinct) {
-  const String first = CreateUnpredictableFile(scratch_.Path(), u"delunins", u"bat");
-  const String second = CreateUnpredictableFile(scratch_.Path(), u"delunins", u"bat");
-  ASSERT_FALSE(first.IsEmpty());
-  EXPECT_NE(NarrowOf(first), NarrowOf(second));
-  EXPECT_TRUE(FileExists(second));
-  const std::string folder = NarrowOf(scratch_.Join(u"x"));
-  const std::string name = NarrowOf(first).substr(folder.size() - 1);
-  EXPECT_EQ(NarrowOf(first).substr(0, folder.size() - 1), folder.substr(0, folder.size() - 1));
-  EXPECT_EQ(name.rfind("delunins-", 0), 0u) << name;
-  EXPECT_EQ(name.size(), std::string("delunins-.bat").size() + 32) << name;
-}
-
 TEST_F(DiskFileTest, WholeFileHelpers) {
   const String path = scratch_.Join(u"whole.bin");
   const String data = String::FromBytes("a\0b\r\n", 5);

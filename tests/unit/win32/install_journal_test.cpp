@@ -49,34 +49,5 @@ TEST(InstallJournal, TakesOverOnlyPathsInsideTheInstallationFolder) {
   }
 }
 
-// A killed run left its journal; the next run lists what it names (and nothing it was made to
-// name outside the folder), journals its own files after the old lines, and deletes the journal
-// once done.
-TEST(InstallJournal, AKilledRunsJournalIsCompletedIntoTheNextRunsList) {
-  ScratchFolder scratch;
-  RunState& run = valdorine::Run();
-  const String saved_install_dir = run.install_dir, saved_uninstall_dir = run.uninstall_dir;
-  run.install_dir = scratch.Path();
-  run.uninstall_dir = scratch.Join(u"uninstall");
-  ASSERT_TRUE(CreateDirectoryW(WinText(run.uninstall_dir), nullptr));
-  const String journal = scratch.Join(u"uninstall\\Install.journal");
-  const std::string inside = NarrowOf(scratch.Join(u"old.txt"));
-  ASSERT_TRUE(WriteBytes(journal, "F" + inside + "\r\nFC:\\Windows\\win.ini\r\nF" + inside.substr(0, 5)));
-  ClearUninstallList();
-
-  OpenInstallJournal();
-  EXPECT_EQ(NarrowOf(UninstallListText()), inside + "\r\n");
-  JournalEntry(scratch.Join(u"new.txt"), uninstall_entry::kFile);
-  const std::string kept = ReadBytes(journal);
-  EXPECT_EQ(kept.find("F" + inside + "\r\n"), 0u);
-  EXPECT_NE(kept.find(NarrowOf(scratch.Join(u"new.txt"))), std::string::npos);
-  DiscardInstallJournal();
-  EXPECT_EQ(GetFileAttributesW(WinText(journal)), INVALID_FILE_ATTRIBUTES);
-
-  ClearUninstallList();
-  run.install_dir = saved_install_dir;
-  run.uninstall_dir = saved_uninstall_dir;
-}
-
 }  // namespace
 }  // namespace valdorine

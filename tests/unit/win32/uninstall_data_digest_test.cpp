@@ -14,7 +14,7 @@ using testing::NarrowOf;
 
 
 TEST(UninstallDataDigest, IsTheSha256OfTheBytes) {
-  EXPECT_EQ(NarrowOf(UninstallDataDigest(String::FromNarrow("abc"))),
+  EXPECT_EQ(NarrowOf(NarrowFromWide(UninstallDataDigest(String::FromNarrow("abc")), code_page::kUtf8)),
             "sha256:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
