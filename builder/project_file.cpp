@@ -30,7 +30,7 @@ Project DefaultProject() {
   s.TopColor = 0x800000;
   s.BottomColor = 0x000000;
   s.UninstallSubdir = String::FromWide(u"uninstall");
-  s.UninstallerName = String::FromWide(u"uninstall.exe");
+  s.UninstallerName = String::FromWide(kDefaultUninstallerName);
   s.Display.IntegrityMode = kIntegrityStubChecksum;
   return project;
 }

@@ -1,6 +1,7 @@
 // [[files]]: which files the package carries and the entry each one becomes.
 #include <algorithm>
 
+#include "format/entry_name_check.hpp"
 #include "input_files.hpp"
 #include "project_sections.hpp"
 #include "source_glob.hpp"
@@ -115,6 +116,16 @@ FileEntry EntryTemplate(TableReader& t) {
   return entry;
 }
 
+// The installer refuses a package with a name that leaves its base folder; so does the builder,
+// naming the key that made it: the folder when that alone is at fault, else the source.
+void CheckName(TableReader& t, const std::string& folder, const std::string& name) {
+  const EntryNameFault fault = CheckEntryName(name);
+  if (fault == EntryNameFault::kNone) return;
+  const bool folder_at_fault = !folder.empty() && CheckEntryName(folder) != EntryNameFault::kNone;
+  t.Problem(folder_at_fault ? "folder" : "source",
+            "\"" + name + "\" is not a name inside the installation's folder: " + EntryNameFaultText(fault));
+}
+
 void ReadFileTable(TableReader t, Project& project) {
   const std::vector<std::string> sources = t.TextList("source");
   if (sources.empty()) t.Problem("source", "name the files, such as \"bin/*.exe\"");
@@ -131,6 +142,7 @@ void ReadFileTable(TableReader t, Project& project) {
     for (const MatchedFile& match : matches) {
       ProjectFile file{match.path, shared};
       file.entry.name = folder.empty() ? match.relative : folder + "\\" + match.relative;
+      CheckName(t, folder, file.entry.name);
       file.entry.date = EntryDateOf(match.path);
       project.files.push_back(std::move(file));
     }

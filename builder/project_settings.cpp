@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "format/entry_name_check.hpp"
 #include "project_sections.hpp"
 
 namespace valdorine::builder {
@@ -123,7 +124,14 @@ void ReadUninstallerTime(TableReader& t, InstallScript& s) {
 
 void ReadUninstall(TableReader t, Project& project) {
   InstallScript& s = project.script;
-  t.Wide("file_name", s.UninstallerName);
+  if (const std::optional<std::string> name = t.Text("file_name")) {
+    const EntryNameFault fault = CheckEntryName(*name);
+    if (fault == EntryNameFault::kNone) {
+      t.Wide("file_name", s.UninstallerName);
+    } else {
+      t.Problem("file_name", std::string("must name a file of the uninstall folder, not ") + EntryNameFaultText(fault));
+    }
+  }
   t.FileBytes("icon", s.UninstallerIcon);
   ReadUninstallerTime(t, s);
   t.Flag("strip_package", project.package_flags, package_flag::kUninstallerImage);

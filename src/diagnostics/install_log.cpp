@@ -25,6 +25,8 @@ namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 // Begins every section after the first: a blank line and a line of 46 asterisks.
 constexpr char kSectionSeparator[] = "\r\n\r\n**********************************************\r\n";
+// Only a log up to this size is read whole to convert it; it grows by one section a run.
+constexpr int64_t kMaxConvertedLogBytes = 4 << 20;
 constexpr char kFailureSummaryTitle[] = "*** FAILURE SUMMARY ***\r\n";
 constexpr char16_t kInstallDatePattern[] = u"yy/mm/dd HH:ii:ss";
 // The installer and the builder share one version.
@@ -94,9 +96,10 @@ String SectionHeader(const PathVariableSources& run, const InstallLogSettings& s
 }
 
 // A log that an earlier version wrote as Windows-1252 text becomes UTF-8 with a byte-order mark,
-// once. A log that cannot be read stays as it is.
+// once. A log that cannot be read, or one too large to read into memory, stays as it is.
 void ConvertLegacyLog(DiskFile& log) {
-  if (log.Size() <= 0 || !log.Seek(0) || log.DetectTextMark() == text_mark::kUtf8) return;
+  const int64_t size = log.Size();
+  if (size <= 0 || size > kMaxConvertedLogBytes || !log.Seek(0) || log.DetectTextMark() == text_mark::kUtf8) return;
   String old_text;
   if (log.ReadAll(old_text) != file_error::kSuccess) return;
   String converted = String::FromNarrow(kByteOrderMark);
@@ -107,7 +110,13 @@ void ConvertLegacyLog(DiskFile& log) {
 // Appends this run's section; false when the log cannot be opened.
 bool AppendSection(const String& path, const String& header, const String& failure_summary) {
   DiskFile log;
-  if (log.Open(path, open_flag::kOpenOrCreate | open_flag::kShareRead | open_flag::kWidePath) != file_error::kSuccess) {
+  // The folder may be writable by others: a link in the log's place is not followed. The rights
+  // are granted on the handle; a log whose owner or access list this user may not change is still
+  // appended to.
+  constexpr uint32_t kFlags =
+      open_flag::kOpenOrCreate | open_flag::kShareRead | open_flag::kWidePath | open_flag::kNoLinks;
+  if (log.Open(path, kFlags | open_flag::kSecurityAccess) != file_error::kSuccess &&
+      log.Open(path, kFlags) != file_error::kSuccess) {
     return false;
   }
   ConvertLegacyLog(log);
@@ -123,8 +132,7 @@ bool AppendSection(const String& path, const String& header, const String& failu
     WriteText(log, kFailureSummaryTitle);
     WriteBytes(log, Utf8(failure_summary));
   }
-  log.Close();
-  OpenFileToEveryone(path);
+  OpenFileToEveryone(log.Handle());
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include "core/string.hpp"
 #include "format/byte_reader.hpp"
 #include "format/byte_writer.hpp"
+#include "format/entry_name_check.hpp"
 
 namespace valdorine {
 namespace {
@@ -57,9 +58,10 @@ bool ReadDescription(ByteReader& reader, FileEntry& entry, PackageError& kind_er
   return true;
 }
 
-// Fields 1 to 11: the name (70), the kind (110) and the rest, which must lie inside the record (100).
+// Fields 1 to 11: the name (70, or 73 when it would leave its folder), the kind (110) and the rest, which must lie inside the record (100).
 PackageError ReadFields(ByteReader& reader, FileEntry& entry) {
   if (!ReadText(reader, entry.name) || entry.name.empty()) return PackageError::kEntryWithoutName;
+  if (CheckEntryName(entry.name) != EntryNameFault::kNone) return PackageError::kEntryNameUnsafe;
   PackageError kind_error = PackageError::kNone;
   const bool complete = ReadDescription(reader, entry, kind_error);
   if (kind_error != PackageError::kNone) return kind_error;

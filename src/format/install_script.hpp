@@ -118,6 +118,9 @@ struct LanguageTable {
   }
 };
 
+// The uninstaller's file name when the script's field is empty or names no file of its folder.
+inline constexpr char16_t kDefaultUninstallerName[] = u"uninstall.exe";
+
 struct InstallScript {
   OptionWords ProductFlags;          // 1
   uint8_t AutomaticMode = 0;         // 2: 1 on, 2 off unless silent, other: the command line decides
@@ -147,7 +150,7 @@ struct InstallScript {
   Array<String> LicenseTexts;        // 26: rich text (8-bit, "{\rtf") or wide plain text
   Array<String> ReadmeTexts;         // 27
   String UninstallSubdir;            // 28 wide
-  String UninstallerName;            // 29 wide
+  String UninstallerName;            // 29 wide; kDefaultUninstallerName when empty
   String UninstallKey;               // 30 wide; default: the product name
   String InstallPathKey;             // 31 ANSI
   String WindowTitle;                // 32 wide

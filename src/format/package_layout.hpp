@@ -68,6 +68,7 @@ enum class PackageError : int {
   kEntryWithoutName = 70,
   kEntryDataSizeNegative = 71,
   kEntryDataSizeTooLarge = 72,
+  kEntryNameUnsafe = 73,  // a name that would leave its base folder (entry_name_check.hpp)
   kArchiveBytesLeft = 80,
   kQueuedBytesLeft = 83,
   kFirewallFields = 90,  // a firewall rule without exactly four fields

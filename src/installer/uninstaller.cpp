@@ -44,6 +44,7 @@
 #include "uninstall/registry_removal.hpp"
 #include "uninstall/shared_file_counts.hpp"
 #include "uninstall/uninstall_data.hpp"
+#include "uninstall/uninstall_data_digest.hpp"
 #include "uninstall/uninstall_list.hpp"
 #include "uninstall/uninstall_list_removal.hpp"
 
@@ -131,7 +132,9 @@ void PublishProduct(const UninstallerState& product) {
   variables.shared_dir = product.shared_path;
 }
 
-bool LoadRecords(const UninstallerState& product, UninstallRecords& records) {
+// Reads Uninstall.DAT, which must be the file whose digest the product key holds: the folder it
+// lies in may be writable by users who must not choose what the uninstaller deletes.
+bool LoadRecords(RegKey& key, const UninstallerState& product, UninstallRecords& records) {
   const String path = UninstallDataPath();
   String text;
   const int code = ReadWholeFile(path, text);
@@ -139,6 +142,13 @@ bool LoadRecords(const UninstallerState& product, UninstallRecords& records) {
     ShowUninstallError(String::FormatWide(
         u"The uninstall information for %s could not be loaded.\r\n\r\nFilepath: %s\r\nCode %d: %s",
         product.product_name.Wide(), path.Wide(), code, FileErrorMessageWide(code).Wide()));
+    return false;
+  }
+  if (!MatchesRecordedDigest(key, text)) {
+    ShowUninstallError(String::FormatWide(
+        u"The uninstall information for %s does not match the one recorded at installation.\r\n\r\nFilepath: "
+        u"%s\r\n\r\nThe uninstallation cannot be performed.",
+        product.product_name.Wide(), path.Wide()));
     return false;
   }
   records = ReadUninstallData(text);
@@ -255,8 +265,9 @@ void RemovePackages(UninstallRecords& records) {
   PauseForStage();
 }
 
-// Files, conditional deletions and folders of the list; what stays is recorded again.
-void RemoveListedItems(UninstallRecords& records) {
+// Files, conditional deletions and folders of the list; what stays is recorded again, with the new
+// file's digest in the product key.
+void RemoveListedItems(RegKey& key, UninstallRecords& records) {
   const bool show_names = !Option2(option2::kHideFileNames);
   ClearUninstallList();
   ListRemoval removal;
@@ -271,7 +282,8 @@ void RemoveListedItems(UninstallRecords& records) {
     if (FolderExists(folder)) RecordUninstallEntry(folder, uninstall_entry::kFolder);
   }
   CollectedUninstallSections() = PendingSections(records);
-  WriteUninstallData(records);
+  String written;
+  if (WriteUninstallData(records, &written)) RecordUninstallDataDigest(key, written);
   ClearUninstallList();
 }
 
@@ -352,7 +364,7 @@ void RemoveProduct(RegKey& key, const String& name, UninstallRecords& records) {
   ReleaseSharedFileCounts(key);
   UnpinFromTaskbar(records.entries);
   RemovePackages(records);
-  RemoveListedItems(records);
+  RemoveListedItems(key, records);
   RemoveStartMenuFolder();
   RemoveRegistryEntries(key, records);
   RemoveInstallFolder();
@@ -379,7 +391,7 @@ bool Uninstall(const String& name) {
   if (product.session != 0) Process().session_number = product.session;
   const FileSystemRedirectionOff redirection(product.product_64bit);
   UninstallRecords records;
-  if (!LoadRecords(product, records)) return false;
+  if (!LoadRecords(key, product, records)) return false;
   UseRecordedStrings(records);
   if (!Confirm(records)) return false;
   RemoveProduct(key, name, records);

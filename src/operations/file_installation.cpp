@@ -16,6 +16,7 @@
 #include "operations/file_destination.hpp"
 #include "operations/file_version.hpp"
 #include "operations/install_collections.hpp"
+#include "operations/install_journal.hpp"
 #include "operations/overwrite_decision.hpp"
 #include "package/language_strings.hpp"
 #include "package/package_archive.hpp"
@@ -58,6 +59,12 @@ struct EntryInProgress {
   bool permanent = false;
   bool recorded_for_removal = false;  // the uninstaller removes it (kind and not permanent)
 };
+
+// The uninstall list entry, and the same in the journal that outlives a killed run.
+void RecordForRemoval(const String& path, int kind) {
+  RecordUninstallEntry(path, kind);
+  JournalEntry(path, kind);
+}
 
 DestinationFolders RunFolders() {
   const RunState& run = Run();
@@ -151,7 +158,7 @@ bool PrepareFolder(const EntryInProgress& item) {
     return false;
   }
   if (!item.permanent && (item.recorded_for_removal || item.entry.kind == entry_kind::kSharedFile)) {
-    RecordUninstallEntry(folder, uninstall_entry::kFolder);
+    RecordForRemoval(folder, uninstall_entry::kFolder);
   }
   return true;
 }
@@ -200,12 +207,12 @@ void InstallEntry(const FileEntry& entry, EntryData& data, const DestinationFold
     LogBytes(String::FromNarrow(decision.log_text.c_str()));
   }
   if (!decision.install) {
-    if (decision.record_existing) RecordUninstallEntry(item.destination.path, uninstall_entry::kFile);
+    if (decision.record_existing) RecordForRemoval(item.destination.path, uninstall_entry::kFile);
     return;
   }
   AddShortcutRecord(item);
   if (!PrepareFolder(item)) return;
-  if (item.recorded_for_removal) RecordUninstallEntry(item.destination.path, uninstall_entry::kFile);
+  if (item.recorded_for_removal) RecordForRemoval(item.destination.path, uninstall_entry::kFile);
   bool replaced_at_reboot = false;
   const bool existed_before = existing.exists && question.rule != ReplacementRule::kAlways;
   PackageError data_error = PackageError::kNone;
@@ -231,6 +238,7 @@ void CloseLoop(const InstallPackage& package, PackageArchive& archive) {
 void InstallFiles() {
   PackageArchive archive;
   OpenInstallArchive(archive);
+  OpenInstallJournal();
   InstallPackage& package = Package();
   const size_t count = package.view.header.entry_sizes.size();
   const DestinationFolders folders = RunFolders();

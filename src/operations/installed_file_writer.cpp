@@ -111,6 +111,9 @@ Attempt WriteData(const String& path, EntryData& data, const EntryDate& date, in
     if (piece.empty()) break;
     if (!WritePiece(file.Get(), piece)) {
       const DWORD error = GetLastError();
+      // A part-written file is cut to nothing: on a full disk it would hold the space that the
+      // rest of the run (the uninstaller, Uninstall.DAT, the log) needs.
+      if (SetFilePointerEx(file.Get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN)) SetEndOfFile(file.Get());
       file.Reset();  // closing must not hide the error of the write
       SetLastError(error);
       return Attempt::kFailed;

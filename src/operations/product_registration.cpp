@@ -3,7 +3,9 @@
 #include "core/file_errors.hpp"
 #include "diagnostics/failure_summary.hpp"
 #include "diagnostics/operations_log.hpp"
+#include "format/entry_name_check.hpp"
 #include "format/script_options.hpp"
+#include "operations/install_journal.hpp"
 #include "operations/path_entry.hpp"
 #include "operations/registration_files.hpp"
 #include "operations/text_copies.hpp"
@@ -23,6 +25,15 @@ constexpr int kRegistrationStatusString = 32;
 UninstallerPlan& Plan() {
   static UninstallerPlan plan;
   return plan;
+}
+
+// The script's uninstaller name, unless it is empty or leaves the uninstall folder: the uninstaller
+// path would then be the folder itself or a file elsewhere.
+String UninstallerFileName(const String& name) {
+  const String utf8 = NarrowFromWide(name, code_page::kUtf8);
+  const bool usable = !name.IsEmpty() && CheckEntryName({utf8.Narrow(), static_cast<size_t>(utf8.Length())}) ==
+                                             EntryNameFault::kNone;
+  return usable ? name : String::FromWide(kDefaultUninstallerName);
 }
 
 String InUninstallFolder(const char16_t* name) { return JoinPath(Run().uninstall_dir, String::FromWide(name)); }
@@ -70,8 +81,18 @@ void LeaveRestartMarker() {
   if (SaveRecordedFile(path, String()) == file_error::kSuccess) DeleteAtRestart(path);
 }
 
-void WriteUninstallDataFile() {
-  if (!WriteUninstallData()) AddFailure(FailureSummary(), UninstallDataPath());
+// Uninstall.DAT and its digest in the uninstall key; false when the file could not be written.
+bool WriteUninstallDataFile(const InstallScript& script) {
+  String written;
+  if (!WriteUninstallData(&written)) {
+    AddFailure(FailureSummary(), UninstallDataPath());
+    return false;
+  }
+  if (!WriteUninstallDataDigest(script, written)) {
+    FailureSummary().AppendWide(
+        u"Unable to record the uninstall information's digest in the registry.  Uninstall will not work properly.\r\n\r\n");
+  }
+  return true;
 }
 
 }  // namespace
@@ -82,7 +103,7 @@ void PrepareUninstaller(const InstallScript& script) {
   UninstallerPlan& plan = Plan();
   plan = {};
   if (!MakesUninstaller()) return;
-  plan.path = JoinPath(Run().uninstall_dir, script.UninstallerName);
+  plan.path = JoinPath(Run().uninstall_dir, UninstallerFileName(script.UninstallerName));
   plan.arguments = ConcatWide(u"/u:\"", script.UninstallKey.Wide(), u"\"", nullptr);
   if (script.UninstallerIcon.IsEmpty()) return;
   plan.icon_path = InUninstallFolder(u"uninstall.ico");
@@ -99,7 +120,7 @@ void RegisterProduct(const InstallScript& script) {
   if (MakesUninstaller()) RegisterUninstaller(script);
   LeaveRestartMarker();
   SetProgress(100);
-  if (MakesUninstaller()) WriteUninstallDataFile();
+  if (!MakesUninstaller() || WriteUninstallDataFile(script)) DiscardInstallJournal();
 }
 
 }  // namespace valdorine

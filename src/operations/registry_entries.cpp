@@ -340,7 +340,7 @@ void CreateRegistryEntries(const InstallScript& script) {
   const RunState& run = Run();
   if (run.portable && (run.package_flags & package_flag::kNoRegistryWhenPortable) != 0) return;
   ShowProgressStatus(LanguageString(kStatusString));
-  SetProgressPosition(kStepProgress);
+  SetProgress(kStepProgress);
   const uint32_t view = ProductRegistryView(script.Bitness == 1);
   CreateProductKey(script.ProductRegistry, view);
   ForEachLine(script.RegistryText, [&](const String& line) { ApplyRegistryEntryLine(line, view); });

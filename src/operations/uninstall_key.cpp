@@ -14,6 +14,7 @@
 #include "run/installer_process.hpp"
 #include "run/run_state.hpp"
 #include "uninstall/deferred_operations.hpp"
+#include "uninstall/uninstall_data_digest.hpp"
 
 namespace valdorine {
 namespace {
@@ -267,6 +268,13 @@ bool WriteUninstallKey(const InstallScript& script, const UninstallCommand& comm
   WriteAllValues(key, script);
   String read_back;
   return key.ReadString(String::FromWide(u"UninstallString"), read_back) && read_back == uninstall_string;
+}
+
+bool WriteUninstallDataDigest(const InstallScript& script, const String& data_text) {
+  RegKey key;
+  return key.OpenKey(HKEY_LOCAL_MACHINE, UninstallKeyName(script), kCreateInView64 | reg_key::kOpenOnly, kKeyAccess) !=
+             open_key_result::kFailed &&
+         RecordUninstallDataDigest(key, data_text);
 }
 
 void WriteAdditionalValues(RegKey& key, const Array<UninstallKeyValue>& values) {

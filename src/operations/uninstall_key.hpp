@@ -29,6 +29,10 @@ bool WriteUninstallKey(const InstallScript& script, const UninstallCommand& comm
 // other type code ends the run as a corrupt package.
 void WriteAdditionalValues(RegKey& key, const Array<UninstallKeyValue>& values);
 
+// Records the digest of the Uninstall.DAT bytes just written in the product's existing uninstall
+// key, which the uninstaller checks the file against; false when the key cannot take it.
+bool WriteUninstallDataDigest(const InstallScript& script, const String& data_text);
+
 // The SharedFiles value (8-bit): each shared file's path text with its mark, in double quotes,
 // separated by ";", each path once.
 String SharedFilesValue(const Array<String>& shared_files);

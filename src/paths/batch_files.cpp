@@ -51,7 +51,8 @@ bool WriteBatchFile(const String& path, const String& commands, bool hide) {
   const String text = BatchFileText(request, [](PathVariable variable) {
     return PathVariableValue(variable, RunPathVariables());
   });
-  const int result = WriteWholeFile(path, text);
+  // The folder may be writable by others: a link in the file's place is replaced, not followed.
+  const int result = WriteWholeFile(path, text, open_flag::kNoLinks);
   if (result == file_error::kSuccess) return true;
   const DWORD error = GetLastError() != 0 ? GetLastError() : FileErrorToSystem(result);
   ReportFailure(String::FormatWide(u"Unable to create batch file \"%s\".\r\n\r\n%s", path.Wide(),
@@ -64,7 +65,8 @@ bool WriteBatchFile(const String& path, const String& commands, bool hide) {
 String CreateCaptureFile(const String& folder) {
   const String path = JoinPath(folder, String::FromWide(kCaptureFileName));
   DiskFile capture;
-  const int result = capture.Open(path, open_flag::kCreateOrTruncate | open_flag::kWidePath | open_flag::kCloseAfterOpen);
+  const int result = capture.Open(path, open_flag::kCreateOrTruncate | open_flag::kWidePath |
+                                            open_flag::kCloseAfterOpen | open_flag::kNoLinks);
   if (result == file_error::kSuccess) return path;
   LogConcat("Failed to create batch output capture file.  ", FileErrorMessage(result), "\r\n", nullptr);
   return {};

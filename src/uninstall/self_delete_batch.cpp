@@ -8,6 +8,7 @@
 #include "core/win32/disk_file.hpp"
 #include "core/win32/file_system.hpp"
 #include "core/win32/process_start.hpp"
+#include "core/win32/safe_delete.hpp"
 #include "core/win32/system_info.hpp"
 #include "core/win32/temp_files.hpp"
 #include "core/win32/win_text.hpp"
@@ -17,7 +18,6 @@
 namespace valdorine {
 namespace {
 
-constexpr char16_t kBatchName[] = u"delunins.bat";
 constexpr int kMaxSubfolderLines = 50;
 
 // A subfolder that stays below the installation folder: relative, with no part made of dots only.
@@ -84,10 +84,17 @@ String SelfDeleteBatchText(const SelfDeleteTargets& targets, const String& batch
   return text;
 }
 
-bool WriteSelfDeleteBatch(const SelfDeleteTargets& targets) {
-  const String batch_path = JoinPath(TempFolder(), String::FromWide(kBatchName));
+bool WriteSelfDeleteBatch(const SelfDeleteTargets& targets, String* written_path) {
+  // The temporary folder may be shared with other users (SYSTEM's is): a name nobody can guess,
+  // created new, so that no file or link planted there is run as this process's user.
+  const String batch_path = CreateUnpredictableFile(TempFolder(), u"delunins", u"bat");
+  if (batch_path.IsEmpty()) return false;
   const String bytes = EncodedBatchText(SelfDeleteBatchText(targets, batch_path), ReadsUtf8Batches());
-  if (WriteWholeFile(batch_path, bytes) != file_error::kSuccess) return false;
+  if (WriteWholeFile(batch_path, bytes) != file_error::kSuccess) {
+    DeleteFileAt(batch_path);
+    return false;
+  }
+  if (written_path) *written_path = batch_path;
   StartBatch(batch_path);
   return true;
 }

@@ -20,10 +20,10 @@ struct SelfDeleteTargets {
 // the paths are doubled, so that the command interpreter reads them as they are.
 String SelfDeleteBatchText(const SelfDeleteTargets& targets, const String& batch_path);
 
-// Writes "delunins.bat" to the temporary folder (replacing an old one) and starts it with the
-// command interpreter in a hidden console, without waiting; when the interpreter cannot be
-// started, the shell opens the file hidden. False, with nothing started, when the file cannot be
-// written.
-bool WriteSelfDeleteBatch(const SelfDeleteTargets& targets);
+// Writes the batch to a new file "delunins-<random>.bat" in the temporary folder (its path in
+// `written_path` when given) and starts it with the command interpreter in a hidden console,
+// without waiting; when the interpreter cannot be started, the shell opens the file hidden. False,
+// with nothing started, when the file cannot be written.
+bool WriteSelfDeleteBatch(const SelfDeleteTargets& targets, String* written_path = nullptr);
 
 }  // namespace valdorine

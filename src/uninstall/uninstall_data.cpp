@@ -60,15 +60,20 @@ UninstallDataContent RewriteContent(const UninstallRecords& kept) {
           kept.conditional_deletes};
 }
 
-bool WriteUninstallFile(const UninstallDataContent& content) {
+bool WriteUninstallFile(const UninstallDataContent& content, String* written) {
   const String path = UninstallDataPath();
   if (path.IsEmpty()) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return false;
   }
   SetLastError(ERROR_SUCCESS);
-  const int code = WriteWholeFile(path, UninstallDataText(content));
-  if (code == file_error::kSuccess) return true;
+  const String text = UninstallDataText(content);
+  // The folder may be writable by others: a link in the file's place is replaced, not followed.
+  const int code = WriteWholeFile(path, text, open_flag::kNoLinks);
+  if (code == file_error::kSuccess) {
+    if (written) *written = text;
+    return true;
+  }
   if (GetLastError() == ERROR_SUCCESS) SetLastError(static_cast<DWORD>(code));
   return false;
 }
@@ -88,8 +93,10 @@ String UninstallDataPath() {
   return JoinPath(folder, String::FromWide(u"Uninstall.DAT"));
 }
 
-bool WriteUninstallData() { return WriteUninstallFile(InstallationContent(Script())); }
+bool WriteUninstallData(String* written) { return WriteUninstallFile(InstallationContent(Script()), written); }
 
-bool WriteUninstallData(const UninstallRecords& kept) { return WriteUninstallFile(RewriteContent(kept)); }
+bool WriteUninstallData(const UninstallRecords& kept, String* written) {
+  return WriteUninstallFile(RewriteContent(kept), written);
+}
 
 }  // namespace valdorine

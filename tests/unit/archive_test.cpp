@@ -148,7 +148,8 @@ TEST(Archive, EachDamageRaisesItsCode) {
     StoreU32(std::span(bytes).subspan(at), value);
     return bytes;
   };
-  TestEntry nameless = MakeEntry("", 4), kind_two = MakeEntry("k", 4, 2), kind_thirteen = MakeEntry("k", 4, 13);
+  TestEntry nameless = MakeEntry("", 4), escaping = MakeEntry("..\\x.txt", 4), kind_two = MakeEntry("k", 4, 2),
+            kind_thirteen = MakeEntry("k", 4, 13);
   struct Case {
     const char* what;
     std::vector<uint8_t> archive;
@@ -168,6 +169,7 @@ TEST(Archive, EachDamageRaisesItsCode) {
       {"entry size negative", archive, {-1, 40}, PackageError::kEntryDataSizeNegative},
       {"entry size above 1 GiB", archive, {0x40000001, 40}, PackageError::kEntryDataSizeTooLarge},
       {"no name", with_entry(nameless), four, PackageError::kEntryWithoutName},
+      {"name leaving its folder", with_entry(escaping), four, PackageError::kEntryNameUnsafe},
       {"kind 2", with_entry(kind_two), four, PackageError::kEntryKind},
       {"kind 13", with_entry(kind_thirteen), four, PackageError::kEntryKind},
       {"a block after the last entry", reframed([](Blocks& b) { b.push_back({1}); }), sizes,

@@ -186,6 +186,21 @@ TEST(HashList, SettingTheBucketCountEmptiesTheTable) {
   EXPECT_EQ(set.begin(), set.end());
 }
 
+// The uninstall list clears its folder set between runs: nothing cleared may still be found.
+TEST(HashList, ClearForgetsEveryEntryAndKeepsTheBuckets) {
+  StringMap map;
+  map.SetBucketCount(3);
+  map.FindOrInsert(Key("a")) = Key("old");
+  map.FindOrInsert(Key("b")) = Key("old");
+  map.Clear();
+  EXPECT_EQ(map.Count(), 0);
+  EXPECT_EQ(map.BucketCount(), 5);
+  EXPECT_EQ(map.Find(Key("a")), nullptr);
+  EXPECT_EQ(map.begin(), map.end());
+  EXPECT_EQ(NarrowOf(map.FindOrInsert(Key("a"), Key("new"))), "new");
+  EXPECT_EQ(map.Count(), 1);
+}
+
 TEST(HashList, InsertingIntoATableWithoutBucketsSizesItFirst) {
   StringSet set;
   set.FindOrInsert(Key("a")) = true;

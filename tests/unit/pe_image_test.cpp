@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "format/byte_reader.hpp"
@@ -51,10 +52,12 @@ TEST(LocateSetupSection, FindsTheEntryAndChecksTheHeaders) {
       {"no file offset", [](auto& b) { Put32(b, kTable + 2 * 40 + pe::kRawOffset, 0); }, PackageError::kSectionWithoutOffset},
       {"name longer than .setup", [](auto& b) { b[kTable + 2 * 40 + 6] = 'x'; }, PackageError::kNoPackage},
       {"truncated file", [](auto& b) { b.resize(kTable + 40); }, PackageError::kNoPackage},
+      {"cut inside the .setup entry", [](auto& b) { b.resize(kTable + 2 * 40 + 12); }, PackageError::kNoPackage},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> bytes = stub;
     c.change(bytes);
+    bytes.shrink_to_fit();  // nothing readable past the end
     EXPECT_EQ(LocateSetupSection(bytes, section), c.expected) << c.what;
   }
   EXPECT_EQ(LocateSetupSection(MakeTestStub(), section), PackageError::kNoPackage);
@@ -89,6 +92,26 @@ TEST(UninstallerImage, RemovesASectionInTheMiddleAndMovesLaterOnes) {
   PeChecksum checksum(kTestPeOffset + pe::kChecksum);
   checksum.Add(image);
   EXPECT_EQ(U32(image, kTestPeOffset + pe::kChecksum), checksum.Result());
+}
+
+// The builder may pad with zeros between the data before `.setup` and the section; the image drops
+// that padding. Bytes that are not all zeros there belong to the program and stay.
+TEST(UninstallerImage, DropsOnlyAZeroGapBeforeTheSection) {
+  for (const uint8_t fill : {uint8_t{0}, uint8_t{0xAA}}) {
+    std::vector<uint8_t> file = StubWithSetupAt(1);
+    Put32(file, kTable + pe::kRawSize, 0x100);  // section 0's data ends 0x100 before `.setup`
+    std::fill_n(file.begin() + 0x500, 0x100, fill);
+    SetupSection section;
+    ASSERT_EQ(LocateSetupSection(file, section), PackageError::kNone);
+    const auto bytes = std::span<const uint8_t>(file);
+    std::vector<uint8_t> image;
+    ASSERT_TRUE(BuildUninstallerImage(bytes.first(section.file_offset),
+                                      bytes.subspan(section.file_offset + section.raw_size), section, image));
+    const uint32_t dropped = fill == 0 ? 0x100 : 0;
+    EXPECT_EQ(image.size(), file.size() - 0x200 - dropped) << int{fill};
+    EXPECT_EQ(U32(image, kTable + 40 + pe::kRawOffset), 0x600u - dropped) << int{fill};  // `.rdata` moved up
+    if (fill != 0) EXPECT_EQ(image[0x5FF], fill);
+  }
 }
 
 TEST(SignatureStart, IsTheCertificateTableThatEndsTheFile) {

@@ -21,6 +21,7 @@ TEST(CompareVersions, OrdersAsAuthorsMeanThem) {
       {".5", "0.5", 0},           {".5", "5", -1},             {"", "", 0},
       {"", "0", -1},              {"1.9", "2.0", -1},         {"3.0 beta", "3.0 alpha", 0},  // only the last letter counts
       {"99999999999999999999999", "1", 1},                    {"1-2-3", "1.2.3", 0},
+      {"18446744073709551616", "1", 1},  // 2^64: a part that wraps to 0 would read as smaller
   };
   for (const VersionCase& c : cases) {
     EXPECT_EQ(Sign(CompareVersions(c.a, c.b)), c.expected) << '"' << c.a << "\" vs \"" << c.b << '"';

@@ -9,6 +9,7 @@
 #include "core/win32/file_error_mapping.hpp"
 #include "core/win32/file_system.hpp"
 #include "core/win32/last_error.hpp"
+#include "core/win32/planted_links.hpp"
 #include "core/win32/system_errors.hpp"
 #include "core/win32/temp_files.hpp"
 #include "core/win32/win_text.hpp"
@@ -92,6 +93,19 @@ HANDLE CreateWithRetries(const String& path, DWORD access, DWORD share, DWORD di
   }
 }
 
+// Before a kNoLinks open: a file to be created or truncated is deleted and made anew (deleting a
+// link removes only the link), anything else loses a link in its place; the open then does not
+// follow reparse points. The disposition to open with.
+DWORD ClearLinks(const String& path, DWORD disposition, uint32_t& attributes) {
+  attributes |= FILE_FLAG_OPEN_REPARSE_POINT;
+  if (disposition != CREATE_ALWAYS) {
+    RemovePlantedLink(path);
+    return disposition;
+  }
+  DeleteFileW(WinText(path));
+  return CREATE_NEW;
+}
+
 // Reads from the system handle until `size` bytes or the end; the count, or -1 with the
 // system's error set.
 int ReadFromHandle(HANDLE handle, uint8_t* buffer, int size) {
@@ -125,12 +139,19 @@ int DiskFile::Open(const String& path, uint32_t flags, uint32_t attributes) {
 int DiskFile::OpenResolved(const String& path, uint32_t flags, uint32_t attributes) {
   const bool read = !(flags & open_flag::kNoRead);
   const bool write = !(flags & open_flag::kNoWrite);
-  const DWORD access = (read ? GENERIC_READ : 0) | (write ? GENERIC_WRITE : 0);
+  DWORD access = (read ? GENERIC_READ : 0) | (write ? GENERIC_WRITE : 0);
+  if (flags & open_flag::kSecurityAccess) access |= READ_CONTROL | WRITE_DAC | WRITE_OWNER;
+  DWORD disposition = Disposition(flags);
+  if (flags & open_flag::kNoLinks) disposition = ClearLinks(path, disposition, attributes);
   path_ = FullPath(path);
-  const HANDLE handle =
-      CreateWithRetries(path, access, ShareMode(flags, read, write), Disposition(flags), attributes, flags);
+  const HANDLE handle = CreateWithRetries(path, access, ShareMode(flags, read, write), disposition, attributes, flags);
   if (handle == INVALID_HANDLE_VALUE) return FileErrorFromSystem(GetLastError(), path, write);
   handle_.Reset(handle);
+  if ((flags & open_flag::kNoLinks) && !IsSingleLinkFile(handle)) {
+    Close();
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FileErrorFromSystem(ERROR_ACCESS_DENIED, path, write);
+  }
   can_read_ = read;
   can_write_ = write;
   if ((flags & open_flag::kLoadIntoMemory) && !LoadIntoMemory()) {
@@ -356,9 +377,10 @@ int ReadWholeFile(const String& path, String& contents) {
   return code != file_error::kSuccess ? code : file.ReadAll(contents);
 }
 
-int WriteWholeFile(const String& path, const String& contents) {
+int WriteWholeFile(const String& path, const String& contents, uint32_t extra_flags) {
   DiskFile file;
-  const int code = file.Open(path, open_flag::kCreateOrTruncate | open_flag::kNoRead | open_flag::kWidePath);
+  const int code =
+      file.Open(path, open_flag::kCreateOrTruncate | open_flag::kNoRead | open_flag::kWidePath | extra_flags);
   if (code != file_error::kSuccess) return code;
   return file.Write(contents.Bytes(), contents.Length()) ? file_error::kSuccess : file_error::kWriteFailed;
 }

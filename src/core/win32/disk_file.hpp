@@ -34,6 +34,12 @@ inline constexpr uint32_t kAppend = 0x400;          // move to the end after ope
 inline constexpr uint32_t kCloseAfterOpen = 0x800;  // create or test only
 inline constexpr uint32_t kNoSharingRetry = 0x1000;
 inline constexpr uint32_t kWidePath = 0x2000;  // otherwise the path is 8-bit text (see NarrowPath)
+// For files in folders that other users may write: a link in the file's place is removed first (a
+// file that is created or truncated is always made anew), the open never follows a reparse
+// point, and it fails with ERROR_ACCESS_DENIED when the file opened still has other names.
+inline constexpr uint32_t kNoLinks = 0x4000;
+// The handle may also read and change the file's owner and access list.
+inline constexpr uint32_t kSecurityAccess = 0x8000;
 
 // Name modes (top three bits): which file the path names.
 inline constexpr uint32_t kNameModeMask = 0xE0000000;
@@ -123,7 +129,8 @@ class DiskFile {
 
 // Reads a whole file (wide path) into `contents`; a file error code.
 int ReadWholeFile(const String& path, String& contents);
-// Creates or truncates the file (wide path) and writes `contents`; a file error code.
-int WriteWholeFile(const String& path, const String& contents);
+// Creates or truncates the file (wide path) and writes `contents`; a file error code. `extra_flags`
+// are added to the open flag word (kNoLinks).
+int WriteWholeFile(const String& path, const String& contents, uint32_t extra_flags = 0);
 
 }  // namespace valdorine

@@ -1,6 +1,8 @@
 #include "core/win32/temp_files.hpp"
 
 #include <windows.h>
+// windows.h first: the security header needs its types.
+#include <ntsecapi.h>
 
 #include "core/random.hpp"
 #include "core/win32/file_system.hpp"
@@ -13,8 +15,7 @@ namespace {
 
 constexpr int kMaxAttempts = 400;
 constexpr int kAttemptsBeforeTempFolder = 200;
-constexpr int kAttemptsBeforeRootTemp = 300;
-constexpr char16_t kRootTemp[] = u"c:\\temp";
+constexpr int kUnpredictableAttempts = 4;
 
 String WithTrailingBackslash(String folder) {
   if (folder.WideAt(folder.WideLength() - 1) != u'\\') folder.AppendWideChar(u'\\');
@@ -25,15 +26,11 @@ String SystemTempPath() {
   return TextFromSystem([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
 }
 
+// The system's temporary path, made when missing; the Windows folder's "temp" only when there is
+// none. A folder in a drive's root that every user could write to is never taken.
 String ComputeTempFolder() {
   String folder = SystemTempPath();
-  if (folder.IsEmpty() || !FolderExists(folder)) {
-    folder = JoinPath(WindowsFolder(), String::FromWide(u"temp"));
-    if (!FolderExists(folder)) {
-      folder = String::FromWide(kRootTemp);
-      CreateFolderTree(folder);
-    }
-  }
+  if (folder.IsEmpty() || !CreateFolderTree(folder)) folder = JoinPath(WindowsFolder(), String::FromWide(u"temp"));
   return WithTrailingBackslash(folder);
 }
 
@@ -59,17 +56,30 @@ uint32_t RandomNameNumber() {
   return random.Next32() & 0xFFFF;
 }
 
-// The folder for an attempt: after many failures, other folders are tried.
+// The folder for an attempt: after many failures, the temporary folder is tried.
 String FolderForAttempt(int attempt, const String& folder, uint32_t flags) {
   if (flags & temp_name::kKeepFolder) return folder;
-  if (attempt >= kAttemptsBeforeRootTemp) {
-    const String root_temp = String::FromWide(kRootTemp);
-    if (CreateFolderTree(root_temp)) return root_temp;
-  }
   return attempt >= kAttemptsBeforeTempFolder ? TempFolder() : folder;
 }
 
+// 128 bits from the system's cryptographic generator as 32 hexadecimal digits; empty when it fails.
+String UnpredictableText() {
+  uint32_t words[4] = {};
+  if (!RtlGenRandom(words, sizeof(words))) return {};
+  return String::FormatWide(u"%08X%08X%08X%08X", words[0], words[1], words[2], words[3]);
+}
+
 }  // namespace
+
+String CreateUnpredictableFile(const String& folder, const char16_t* stem, const char16_t* extension) {
+  for (int attempt = 0; attempt < kUnpredictableAttempts; ++attempt) {
+    const String random = UnpredictableText();
+    if (random.IsEmpty()) return {};
+    const String path = JoinPath(folder, String::FormatWide(u"%s-%s.%s", stem, random.Wide(), extension));
+    if (CreateNewFile(path)) return path;
+  }
+  return {};
+}
 
 const String& TempFolder() {
   static const String folder = ComputeTempFolder();

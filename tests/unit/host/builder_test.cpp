@@ -11,6 +11,7 @@
 #include "../support/test_stub.hpp"
 #include "build_error.hpp"
 #include "format/archive_reader.hpp"
+#include "format/byte_reader.hpp"
 #include "format/package_contents.hpp"
 #include "format/pe_image.hpp"
 #include "package_writer.hpp"
@@ -82,6 +83,10 @@ void ExpectReadable(const std::vector<uint8_t>& file, const BuildOptions& option
   EXPECT_EQ(CheckScriptChecksum(script, package.header.script_key), PackageError::kNone);
   const auto before_section = bytes.first(section.file_offset);
   EXPECT_EQ(CheckStubChecksum(before_section, section, package.header.stub_checksum), PackageError::kNone);
+  // The loader and signing tools check the PE checksum of the whole output.
+  PeChecksum pe_checksum(section.pe_offset + pe::kChecksum);
+  pe_checksum.Add(bytes);
+  EXPECT_EQ(ByteReader::LoadU32(bytes.subspan(section.pe_offset + pe::kChecksum, 4)), pe_checksum.Result());
 
   std::span<const uint8_t> archive;
   if (options.archive_in_file) {

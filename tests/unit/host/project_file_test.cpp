@@ -207,6 +207,10 @@ TEST(ProjectFile, ProblemsNameTheFileLineAndKey) {
       {"[product]\nversion = \"1\"\n", "[product] name: the product needs a name"},
       {minimal + "[install\n", "test.toml:6:9: Error while parsing table header"},
       {minimal + "[ui]\nlicenses = [\xC2\xA9 \"x\"]\n", "test.toml:7:13: a character beyond ASCII outside a string"},
+      {minimal + "[[files]]\nsource = \"README.txt\"\nfolder = '..\\up'\n",
+       "[files[1]] folder: \"..\\up\\README.txt\" is not a name inside the installation's folder"},
+      {minimal + "[uninstall]\nfile_name = \"\"\n", "[uninstall] file_name: must name a file"},
+      {minimal + "[ui]\nlicenses = [\"README.txt\", 3]\n", "[ui] licenses: expected a text or an array of texts"},
       {minimal + "[uninstall]\nfile_name = \"" + std::string(200, 'x') + "\"\n",
        "installer's UninstallerName is too long"},
   };

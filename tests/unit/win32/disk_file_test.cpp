@@ -10,6 +10,9 @@
 #include "../string_test_support.hpp"
 #include "core/file_errors.hpp"
 #include "core/path_text.hpp"
+#include "core/win32/file_system.hpp"
+#include "core/win32/temp_files.hpp"
+#include "core/win32/win_text.hpp"
 #include "scratch_folder.hpp"
 
 namespace valdorine {
@@ -339,6 +342,36 @@ TEST_F(DiskFileTest, NarrowPathsCarryUtf8AfterTheBar) {
   EXPECT_EQ(file.ReadAll(contents), file_error::kSuccess);
   EXPECT_EQ(NarrowOf(contents), "narrow");
   EXPECT_TRUE(EqualsIgnoreCase(file.Path(), wide_path));
+}
+
+// A hard link put where the installer writes leads nowhere: the file the link shares is never
+// written, whether the name is created anew or appended to, and the name then holds a file of its
+// own.
+TEST_F(DiskFileTest, NoLinksNeverWritesThroughAPlantedHardLink) {
+  struct Row {
+    uint32_t disposition;
+    std::string expected;
+  };
+  for (const Row& row : {Row{kCreateOrTruncate, "new"}, Row{kOpenOrCreate, "new"}}) {
+    const String victim = NewFile(u"victim.txt", "secret");
+    const String planted = scratch_.Join(u"Install.log");
+    ASSERT_TRUE(CreateHardLinkW(WinText(planted), WinText(victim), nullptr));
+    DiskFile file;
+    ASSERT_EQ(file.Open(planted, row.disposition | kWidePath | kNoLinks), file_error::kSuccess) << row.disposition;
+    ASSERT_TRUE(file.Write("new", 3));
+    file.Close();
+    EXPECT_EQ(ReadBytes(victim), "secret") << row.disposition;
+    EXPECT_EQ(ReadBytes(planted), row.expected) << row.disposition;
+    ASSERT_TRUE(DeleteFileW(WinText(planted)));
+    ASSERT_TRUE(DeleteFileW(WinText(victim)));
+  }
+  // A plain file is kept and appended to.
+  const String plain = NewFile(u"plain.log", "old ");
+  DiskFile file;
+  ASSERT_EQ(file.Open(plain, kOpenOrCreate | kAppend | kWidePath | kNoLinks), file_error::kSuccess);
+  ASSERT_TRUE(file.Write("new", 3));
+  file.Close();
+  EXPECT_EQ(ReadBytes(plain), "old new");
 }
 
 TEST_F(DiskFileTest, WholeFileHelpers) {

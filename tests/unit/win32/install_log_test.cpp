@@ -10,6 +10,7 @@
 
 #include "../string_test_support.hpp"
 #include "core/date_time_format.hpp"
+#include "core/path_text.hpp"
 #include "core/win32/file_system.hpp"
 #include "core/win32/system_errors.hpp"
 #include "core/win32/system_info.hpp"
@@ -250,6 +251,20 @@ TEST_F(InstallLog, LogIsLeftOpenToEveryone) {
   WriteInstallLog(String(), false, false);
   EXPECT_EQ(EveryonesAccess(LogPath()) & kChange, kChange);
   EXPECT_EQ(GetFileAttributesW(WinText(LogPath())) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM), 0u);
+}
+
+// A hard link that another user put in the log's place: the file it shares keeps its contents and
+// its access list, and the log is a file of its own.
+TEST_F(InstallLog, PlantedLinkIsReplacedNotWrittenThrough) {
+  const String victim = JoinPath(ParentFolder(LogPath()), W(u"victim.txt"));
+  ASSERT_TRUE(WriteBytes(victim, "private"));
+  ASSERT_TRUE(CreateHardLinkW(WinText(LogPath()), WinText(victim), nullptr));
+  const ACCESS_MASK before = EveryonesAccess(victim);
+  WriteInstallLog(String(), false, false);
+  EXPECT_EQ(ReadBytes(victim), "private");
+  EXPECT_EQ(EveryonesAccess(victim), before);
+  EXPECT_EQ(ReadBytes(LogPath()).rfind(kMark, 0), 0u);
+  DeleteFileW(WinText(victim));
 }
 
 TEST(FailureSummary, BlockCarriesTheSystemErrorWhenThereIsOne) {

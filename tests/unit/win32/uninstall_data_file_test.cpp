@@ -142,7 +142,7 @@ TEST_F(UninstallDataFile, WriteFailureLeavesTheSystemsError) {
   valdorine::Run().uninstall_dir = folder.Path();
   ASSERT_TRUE(CreateDirectoryW(WinText(UninstallDataPath()), nullptr));
   EXPECT_FALSE(WriteUninstallData());
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
 }
 
 }  // namespace
