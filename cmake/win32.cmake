@@ -45,8 +45,8 @@ add_executable(ValdorineSetup WIN32 src/installer/entry_point.cpp src/ui/resourc
 target_compile_options(ValdorineSetup PRIVATE ${VALDORINE_WARNINGS} ${VALDORINE_NO_EXCEPTIONS})
 target_link_libraries(ValdorineSetup PRIVATE valdorine_installer)
 target_link_options(ValdorineSetup PRIVATE -municode -s)
-set_source_files_properties(src/ui/resources/installer.rc PROPERTIES
-  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/src/ui/resources/installer.ico;${PROJECT_SOURCE_DIR}/src/ui/resources/installer.manifest")
+file(GLOB installer_resources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/ui/resources/*)
+set_source_files_properties(src/ui/resources/installer.rc PROPERTIES OBJECT_DEPENDS "${installer_resources}")
 
 # GoogleTest from Debian's source copy, built with this toolchain.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
