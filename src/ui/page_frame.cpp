@@ -294,7 +294,7 @@ int RunPage(WizardPage& page) {
 void RelabelPage(HWND page) {
   FrameOf(page).page.Label(page);
   Decorate(page);
-  InvalidateRect(page, nullptr, TRUE);
+  RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 HWND InstallerWindow(HWND except) {

@@ -2,6 +2,7 @@
 // for the licence the option that the forward button waits until the text was read to its end.
 #include <windows.h>
 // windows.h first: the rich-edit header needs its types.
+#include <commctrl.h>
 #include <richedit.h>
 
 #include "format/script_options.hpp"
@@ -18,7 +19,15 @@ namespace valdorine {
 namespace {
 
 constexpr UINT_PTR kReadCheckTimer = 1;
+constexpr UINT_PTR kKeepSelectionSubclass = 1;
 constexpr UINT kReadCheckIntervalMs = 200;
+
+// The text box keeps its selection when it gets the focus: selecting everything, as the dialog
+// manager otherwise does, would scroll the text to its end before anything was read.
+LRESULT CALLBACK KeepSelectionOnFocus(HWND box, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+  const LRESULT result = DefSubclassProc(box, message, wparam, lparam);
+  return message == WM_GETDLGCODE ? result & ~static_cast<LRESULT>(DLGC_HASSETSEL) : result;
+}
 
 // The language strings of a text page.
 struct TextPageStrings {
@@ -37,6 +46,7 @@ class TextPage : public StyledPage {
   }
   void Start(HWND page) override {
     if (!IsRichTextBytes(text_) || !ShowRichText(page)) ShowPlainText(page);
+    SetWindowSubclass(GetDlgItem(page, IDC_TEXT_BOX), KeepSelectionOnFocus, kKeepSelectionSubclass, 0);
     SetFocus(GetDlgItem(page, IDC_FORWARD));
     if (!read_to_end_) return;
     EnableWindow(GetDlgItem(page, IDC_FORWARD), FALSE);
