@@ -3,8 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <map>
-#include <tuple>
 #include <vector>
 
 #include "core/fatal.hpp"
@@ -36,10 +34,10 @@ struct PageFrame {
 
 PageFrame& FrameOf(HWND dialog) { return *reinterpret_cast<PageFrame*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
-// Bitmaps 2 and 3, loaded once and kept for the run.
+// Bitmaps 2 (side picture) and 3 (header band), loaded once and kept for the run.
 HBITMAP PageBitmap(int id) {
-  static std::map<int, UniqueGdiObject> bitmaps;
-  UniqueGdiObject& bitmap = bitmaps[id];
+  static UniqueGdiObject bitmaps[2];
+  UniqueGdiObject& bitmap = bitmaps[id == IDB_HEADER_BAND ? 1 : 0];
   if (!bitmap) {
     bitmap.Reset(LoadImageW(Process().instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   }
@@ -67,33 +65,30 @@ RECT RectIn(HWND dialog, HWND control) {
   return rect;
 }
 
-// A header-band text: the piece of the band behind it, then its text in the header text colour.
-void DrawBandText(HWND dialog, const DRAWITEMSTRUCT& item, HFONT font) {
-  const RECT band = RectIn(dialog, GetDlgItem(dialog, IDC_HEADER_BAND));
-  const RECT self = RectIn(dialog, item.hwndItem);
-  RECT behind = band;
-  OffsetRect(&behind, band.left - self.left, band.top - self.top);
-  StretchBitmap(item.hDC, PageBitmap(IDB_HEADER_BAND), behind);
-  const String text = ControlText(dialog, static_cast<int>(item.CtlID));
-  const HGDIOBJ previous = SelectObject(item.hDC, font);
-  SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, Script().HeaderTextColor);
-  RECT area = item.rcItem;
-  DrawTextW(item.hDC, WinText(text), -1, &area, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-  SelectObject(item.hDC, previous);
+// One of the header band's texts, at its hidden control's place, in the header text colour.
+void DrawBandText(HWND dialog, const DRAWITEMSTRUCT& band, int id, HFONT font) {
+  const HWND holder = GetDlgItem(dialog, id);
+  RECT area = RectIn(dialog, holder);
+  const RECT band_rect = RectIn(dialog, band.hwndItem);
+  OffsetRect(&area, -band_rect.left, -band_rect.top);
+  const String text = ControlText(dialog, id);
+  const HGDIOBJ previous = SelectObject(band.hDC, font);
+  SetBkMode(band.hDC, TRANSPARENT);
+  SetTextColor(band.hDC, Script().HeaderTextColor);
+  DrawTextW(band.hDC, WinText(text), -1, &area, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  SelectObject(band.hDC, previous);
 }
 
 bool DrawDecoration(HWND dialog, const DRAWITEMSTRUCT& item) {
-  const HFONT dialog_font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-  switch (item.CtlID) {
-    case IDC_SIDE_PICTURE: StretchBitmap(item.hDC, PageBitmap(IDB_SIDE_PICTURE), item.rcItem); return true;
-    case IDC_HEADER_BAND: StretchBitmap(item.hDC, PageBitmap(IDB_HEADER_BAND), item.rcItem); return true;
-    case IDC_BAND_TITLE:
-      DrawBandText(dialog, item, static_cast<HFONT>(FrameOf(dialog).bold_font.Get()));
-      return true;
-    case IDC_BAND_SUBTITLE: DrawBandText(dialog, item, dialog_font); return true;
-    default: return false;
+  if (item.CtlID == IDC_SIDE_PICTURE) {
+    StretchBitmap(item.hDC, PageBitmap(IDB_SIDE_PICTURE), item.rcItem);
+    return true;
   }
+  if (item.CtlID != IDC_HEADER_BAND) return false;
+  StretchBitmap(item.hDC, PageBitmap(IDB_HEADER_BAND), item.rcItem);
+  DrawBandText(dialog, item, IDC_BAND_TITLE, static_cast<HFONT>(FrameOf(dialog).bold_font.Get()));
+  DrawBandText(dialog, item, IDC_BAND_SUBTITLE, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+  return true;
 }
 
 // The texts drawn over style 3's white panel, and the text box, which is black on white.
@@ -329,9 +324,17 @@ String WizardTitle() {
 void AddButtonGlyph(HWND dialog, HWND button, int bitmap_id) {
   if ((Run().package_flags & package_flag::kButtonImages) == 0) return;
   const int width = DialogUnitsToPixels(dialog, 10, true), height = DialogUnitsToPixels(dialog, 10, false);
-  static std::map<std::tuple<int, int, int>, UniqueIcon> glyphs;
-  UniqueIcon& glyph = glyphs[{bitmap_id, width, height}];
-  if (!glyph) {
+  // One icon per glyph, made again only when the size of the dialog units changes.
+  struct Glyph {
+    int width = 0, height = 0;
+    UniqueIcon icon;
+  };
+  static Glyph glyphs[IDB_GLYPH_RETRY - IDB_GLYPH_FORWARD + 1];
+  Glyph& made = glyphs[bitmap_id - IDB_GLYPH_FORWARD];
+  UniqueIcon& glyph = made.icon;
+  if (!glyph || made.width != width || made.height != height) {
+    made.width = width;
+    made.height = height;
     UniqueGdiObject colour(LoadImageW(Process().instance, MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, width, height,
                                       LR_CREATEDIBSECTION));
     UniqueGdiObject mask(CreateBitmap(width, height, 1, 1, nullptr));

@@ -5,8 +5,9 @@ controls; what the run did is read from the prefix's drive. A screenshot of ever
 
 from __future__ import annotations
 
+import shlex
 import subprocess
-from pathlib import Path
+from pathlib import Path, PureWindowsPath
 
 import pytest
 
@@ -17,11 +18,12 @@ EXE = "setup.exe"
 DEFAULT_FOLDER = r"C:\Pages Test"
 TYPED_FOLDER = r"C:\Chosen\Place"
 PASSWORD = "Open Sesame"
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\PagesTest"
 
 FORWARD, BACK_OUT, TEXT_BOX, MAIN_TEXT = 1001, 1003, 1005, 1009
 BROWSE, FOLDER, LANGUAGES, PASSWORD_EDIT = 1013, 1015, 1017, 1019
 BAND_TITLE, BAND_SUBTITLE, SPACE_REQUIRED, SPACE_FREE, LINK = 1034, 1035, 1036, 1037, 1040
-IDOK, IDCANCEL = 1, 2
+IDOK, IDNO = 1, 7
 
 STYLES = ["plain", "side-picture", "header-band", "full-picture"]
 
@@ -78,6 +80,10 @@ no_final_message = true
 
 [ui.page_styles]
 {styles}
+
+[strings]
+79 = "&Remove"
+80 = "&Keep"
 
 [languages]
 english = true
@@ -260,3 +266,24 @@ def test_a_page_missing_from_a_damaged_installer_is_an_error_not_a_hang(build_se
     assert 'page "LicenseDlg"' in error.texts[-1]
     assert wine.wait(process) == 1
     assert not drive_c(wine, DEFAULT_FOLDER).exists()
+
+
+def uninstall_command(wine) -> list[str]:
+    output = wine.prefix.parent / "reg.txt"
+    assert wine.wait(wine.start("reg", "query", UNINSTALL_KEY, "/v", "UninstallString", "/reg:64", stdout=output)) == 0
+    command = output.read_text(encoding="utf-8", errors="replace").split("REG_SZ", 1)[1].strip()
+    return shlex.split(command.replace("\\", "\\\\"))
+
+
+def test_the_uninstall_confirmation_speaks_the_products_language_and_no_removes_nothing(build_setup, wine):
+    assert wine.run(wine.put_file(build_setup(password=""), SETUP), "/silent") == 1
+    installed = drive_c(wine, DEFAULT_FOLDER) / "payload.txt"
+    assert installed.is_file()
+    program, *arguments = uninstall_command(wine)
+    process = wine.start(program, *arguments)
+    box = wine.read_window(PureWindowsPath(program).name, window_class=DIALOG_CLASS, with_text="Do you want to remove",
+                           press_id=IDNO, screenshot="confirm")
+    assert box.caption == "Uninstalling Pages Test" and box.icons == ["question"]
+    assert box.buttons == [" &Remove", " &Keep"]  # the language's labels, after their glyphs
+    assert wine.wait(process) == 1
+    assert installed.is_file()
