@@ -15,7 +15,7 @@
 #include "paths/path_variables.hpp"
 #include "run/run_state.hpp"
 #include "run/run_switches.hpp"
-#include "ui/progress_window.hpp"
+#include "ui/summary_page.hpp"
 
 namespace valdorine {
 namespace {

@@ -37,8 +37,10 @@
 #include "run/run_state.hpp"
 #include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
+#include "ui/background_window.hpp"
 #include "ui/page_rules.hpp"
 #include "ui/progress_window.hpp"
+#include "ui/summary_page.hpp"
 #include "ui/wizard_pages.hpp"
 #include "uninstall/conditional_deletions.hpp"
 #include "uninstall/folder_removal.hpp"
@@ -58,11 +60,18 @@ void PrepareRun(const InstallScript& script) {
   run.package_flags = Package().view.header.flags;
   RunPathVariables() = PathVariableSourcesFrom(script);
   PublishRunState();
+  if ((run.options.word1 & option1::kNoBackgroundWindow) == 0) {
+    CreateBackgroundWindow(BackdropLookFromScript(script), Switches().minimised_start);
+  }
 }
 
+// The backdrop paints language string 0 of the chosen language when the script gives no title.
 void ChooseLanguage(const InstallScript& script) {
-  if (script.Languages.names.Count() <= 1 || Automatic()) return;
-  if (ShowLanguagePage() == PageResult::kCancelled) CancelQuietly();
+  if (script.Languages.names.Count() > 1 && !Automatic() && ShowLanguagePage() == PageResult::kCancelled) {
+    CancelQuietly();
+  }
+  if (script.DisplayTitle.IsBlank()) SetBackdropTitle(LanguageString(0));
+  BringBackgroundToFront();
 }
 
 // Played from the script's memory, which lives to the end of the run; a sound already playing
@@ -141,19 +150,15 @@ void ChooseStartMenu(const InstallScript& script) {
 // Handles window messages for `milliseconds`, so that the installer's windows stay responsive.
 void ProcessMessagesFor(DWORD milliseconds) {
   const ULONGLONG end = GetTickCount64() + milliseconds;
-  while (GetTickCount64() < end) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Sleep(10);
-  }
+  while (GetTickCount64() < end && PumpWindowMessages()) Sleep(10);
 }
 
-// Lets the progress page show its status for the stage delay.
-void WaitStage(bool progress_shown, const InstallScript& script) {
-  if (progress_shown) ProcessMessagesFor(script.StageDelay);
+// The progress page moves on to the next stage once the current status was shown for the
+// script's stage delay.
+void NextStage(const InstallScript& script, int percent, int status) {
+  WaitStage(script.StageDelay);
+  SetProgress(percent);
+  SetStatus(status);
 }
 
 // Programs the author wants closed before installing: closed, terminated or the user asked to close
@@ -163,11 +168,13 @@ void CloseRunningPrograms(const InstallScript& script) {
   CloseMatchingPrograms(script.AutoClose);
   AskToClosePrograms(script.AutoClose, CancelInstallation);
   ProcessMessagesFor(333);
+  BringBackgroundToFront();
 }
 
 void StartRestorePoint(const InstallScript& script) {
   RunState& run = Run();
   if ((run.package_flags & package_flag::kRestorePoint) == 0) return;
+  SetStatus(97);
   LogText("Creating restore point...");
   const String version = WideFromNarrow(script.DisplayVersion, code_page::kAnsi);
   if (BeginRestorePoint(RestorePointDescription(script.ProductName, version))) {
@@ -301,12 +308,15 @@ void AskAndDecide(const InstallScript& script) {
 // From the progress page to the written install log.
 void Install(const InstallScript& script) {
   RunState& run = Run();
-  const bool progress_shown = ShowProgressPage() == PageResult::kAccepted;
+  ShowProgressPage(ProgressRun::kInstallation, CancelInstallation);
   SendNotification(script.BeginNotifyURL, false);
   RunInstallLogSettings() = InstallLogSettingsFrom(script);
+  RunInstallLogSettings().show_summary_page = ShowSummaryPage;
   OpenOperationsLog();
   if (!IsUserAnAdmin()) LogText("Warning: the installer does not have admin rights.\r\n\r\n");
   StartRestorePoint(script);
+  NextStage(script, 1, 113);
+  NextStage(script, 2, 8);
   PrepareFolders(script);
   if (!run.size_estimated) {
     run.size_estimate = EstimateInstallSize(run.install_dir, script);
@@ -315,20 +325,26 @@ void Install(const InstallScript& script) {
   if (run.portable && (run.options.word2 & option2::kNoRegistrationWhenPortable) != 0) {
     run.options.word1 &= ~option1::kProductRegistration;
   }
+  NextStage(script, 21, 62);
   RunPreInstallBatches(script);
+  NextStage(script, 26, 54);
   RunPreInstallDeletions(script);
+  NextStage(script, 27, 29);
   InstallFiles();
+  SetProgress(93);
+  NextStage(script, 95, 26);
+  SetProgress(97);
   PrepareUninstaller(script);
   RegisterProduct(script);
-  WaitStage(progress_shown, script);
-  SetProgressPosition(100);
+  NextStage(script, 100, 36);
   RunPostInstallBatch(script);
   SendCompletionNotification(script);
   AnnounceStartMenuChange(script);
   CommitStartedRestorePoint();
-  WaitStage(progress_shown, script);
+  WaitStage(script.StageDelay);
   CloseProgressPage();
   if (!Switches().run_after_command.IsEmpty()) LogFormatW(u"Launch on exit: %s\r\n", Switches().run_after_command.Wide());
+  RunInstallLogSettings().notice_owner = PageOwner();
   WriteInstallLog(FailureSummary(), run.existing_installation, !Automatic());
 }
 

@@ -20,6 +20,7 @@
 #include "installer/exit_actions.hpp"
 #include "installer/installation_folder.hpp"
 #include "installer/orderly_exit.hpp"
+#include "installer/uninstaller_backdrop.hpp"
 #include "installer/uninstaller_stages.hpp"
 #include "operations/path_entry.hpp"
 #include "package/language_message.hpp"
@@ -54,6 +55,7 @@ constexpr uint32_t kProductKeyFlags = reg_key::kOpenOnly | reg_key::kView64 | re
 constexpr int kMaxStartMenuLevels = 20;
 constexpr int kLanguageStringSlots = 1001;
 constexpr char16_t kPinnedFolderMark[] = u"\\User Pinned\\";
+constexpr int kWindowTitleString = 114;  // the wizard title, kept as Uninstall.DAT's special string
 
 // The language strings that the uninstaller shows (Uninstall.DAT keeps them from the installation).
 namespace text {
@@ -148,6 +150,7 @@ void UseRecordedStrings(const UninstallRecords& records) {
   Array<String> strings;
   strings.Resize(kLanguageStringSlots);
   for (int i = 0; i < records.string_numbers.Count(); ++i) strings[records.string_numbers[i]] = records.string_texts[i];
+  strings[kWindowTitleString] = records.special_string;
   SetLanguageStrings(std::move(strings));
 }
 
@@ -259,10 +262,10 @@ void RemoveListedItems(UninstallRecords& records) {
   ListRemoval removal;
   RemoveListedEntries(records.entries, show_names, removal);
   FailureSummary().Append(removal.failures);
-  SetProgressPosition(92);
+  SetProgress(92);
   CleanPendingOperations(removal.deleted_files, false);
   RunConditionalDeletions(records.conditional_deletes, false);
-  SetProgressPosition(93);
+  SetProgress(93);
   RemoveListedFolders(removal.folders, Product().install_dir, show_names);
   for (const String& folder : removal.folders) {
     if (FolderExists(folder)) RecordUninstallEntry(folder, uninstall_entry::kFolder);
@@ -290,16 +293,16 @@ void RemoveRegistryEntries(RegKey& key, const UninstallRecords& records) {
   if (!Product().product_registry.IsEmpty()) RemoveProductRegistry(Product().product_registry, view);
   key.DeleteValue(String::FromWide(u"ProductRegistry"));
   RemoveRegistry2Entries(records.registry2, view);
-  SetProgressPosition(96);
+  SetProgress(96);
   RemoveFirewallOpenings(records.firewall, Product().install_dir);
-  SetProgressPosition(97);
+  SetProgress(97);
   RemoveDriverPackages(records.inf);
 }
 
 void RemoveInstallFolder() {
   const UninstallerState& product = Product();
   if (Option1(option1::kRemoveInstallFolder)) DeleteTree(product.install_dir);
-  SetProgressPosition(98);
+  SetProgress(98);
   if (!product.shared_path.IsEmpty()) RemoveFolderIfEmpty(product.shared_path);
 }
 
@@ -320,7 +323,7 @@ void RefreshDesktop() {
   if (SUCCEEDED(SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) {
     SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHW, path, nullptr);
   }
-  SetProgressPosition(100);
+  SetProgress(100);
   if (Option2(option2::kProgressPage)) {  // the option that closes the background window at the end
     PauseForStage();
     CloseInstallerWindows();
@@ -341,7 +344,7 @@ bool Finish() {
 }
 
 void RemoveProduct(RegKey& key, const String& name, UninstallRecords& records) {
-  ShowProgressPage();
+  ShowProgressPage(ProgressRun::kUninstallation, nullptr);
   BeginStage(text::kPreparingStage, 1);
   RunStoredBatch(key, Product().uninstall_batch1, u"UninstallBatch1", Option1(option1::kHiddenUninstallBatch1));
   RemoveAssociationsAndFonts(key, records);
@@ -371,6 +374,7 @@ bool Uninstall(const String& name) {
     return false;
   }
   PublishProduct(product);
+  ShowUninstallerBackdrop(key, product.product_name, Run().uninstall_dir);
   // Notifications name the installation's run; the number drawn at start-up stands in without one.
   if (product.session != 0) Process().session_number = product.session;
   const FileSystemRedirectionOff redirection(product.product_64bit);

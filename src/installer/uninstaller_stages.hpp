@@ -9,7 +9,7 @@ namespace valdorine {
 void BeginStage(int status_string, int percent);
 
 // Unless in automatic mode, handles window messages in steps of 50 ms until 700 ms have passed
-// since the current stage began.
+// since the current stage's status was set.
 void PauseForStage();
 
 }  // namespace valdorine

@@ -102,7 +102,7 @@ void EnterInKindLists(const EntryInProgress& item) {
 // The progress item and the per-kind lists; returns the entry's log line (without line end).
 String Announce(const EntryInProgress& item) {
   const bool hide_names = (Run().options.word2 & option2::kHideFileNames) != 0 || item.entry.name == kHiddenEntryName;
-  ShowProgressItem(hide_names ? LanguageString(kNamesHiddenText) : item.destination.path);
+  ShowProgressStatus(hide_names ? LanguageString(kNamesHiddenText) : item.destination.path);
   EnterInKindLists(item);
   return ConcatWide(LastPathComponent(item.name).Wide(), u" >>> ", item.destination.path.Wide(), nullptr);
 }
@@ -213,24 +213,15 @@ void InstallEntry(const FileEntry& entry, const DestinationFolders& folders) {
   AfterWrite(item, log_line, written, replaced_at_reboot);
 }
 
-// Keeps the progress page responsive between entries.
-void HandleWaitingMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
 void CloseLoop(const InstallPackage& package, PackageArchive& archive) {
   RequirePackage(archive.Finish(), package);
-  SetProgressPosition(kAfterLoopProgress);
-  ShowProgressItem(LanguageString(kNamesHiddenText));
+  SetProgress(kAfterLoopProgress);
+  ShowProgressStatus(LanguageString(kNamesHiddenText));
   if (Collections().fonts_changed) {
     SendMessageTimeoutW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 1000, nullptr);
   }
   CleanPendingOperations(Collections().installed_files, true);
-  SetProgressPosition(kHandOverProgress);
+  SetProgress(kHandOverProgress);
 }
 
 }  // namespace
@@ -242,10 +233,9 @@ void InstallFiles() {
   const size_t count = package.view.header.entry_sizes.size();
   const DestinationFolders folders = RunFolders();
   for (size_t i = 0; archive.HasNextEntry(); ++i) {
-    SetProgressPosition(kFirstProgress + static_cast<int>(i * kProgressSpan / count));
+    SetProgress(kFirstProgress + static_cast<int>(i * kProgressSpan / count));
     FileEntry entry;
     RequirePackage(archive.NextEntry(entry), package);
-    HandleWaitingMessages();
     InstallEntry(entry, folders);
   }
   CloseLoop(package, archive);

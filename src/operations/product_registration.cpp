@@ -91,14 +91,14 @@ void PrepareUninstaller(const InstallScript& script) {
 
 void RegisterProduct(const InstallScript& script) {
   ShowProgressStatus(LanguageString(kRegistrationStatusString));
-  SetProgressPosition(98);
+  SetProgress(98);
   SaveBackgroundBitmap(script);
   SaveTextCopiesAsked(script);
   if ((Run().options.word1 & option1::kAddToPath) != 0) AddPathEntry(script.AddToPathSubfolder);
-  SetProgressPosition(99);
+  SetProgress(99);
   if (MakesUninstaller()) RegisterUninstaller(script);
   LeaveRestartMarker();
-  SetProgressPosition(100);
+  SetProgress(100);
   if (MakesUninstaller()) WriteUninstallDataFile();
 }
 

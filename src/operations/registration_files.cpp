@@ -9,7 +9,7 @@
 namespace valdorine {
 
 void ShowRegistrationItem(const String& path) {
-  if ((Run().options.word2 & option2::kHideFileNames) == 0) ShowProgressItem(path);
+  if ((Run().options.word2 & option2::kHideFileNames) == 0) ShowProgressStatus(path);
 }
 
 int SaveRecordedFile(const String& path, const String& bytes) {

@@ -15,9 +15,11 @@
 #include "package/language_strings.hpp"
 #include "package/package_startup.hpp"
 #include "run/installer_process.hpp"
+#include "ui/gdi_objects.hpp"
 #include "run/run_state.hpp"
 #include "run/run_switches.hpp"
 #include "ui/page_rules.hpp"
+#include "ui/page_style.hpp"
 #include "ui/resources/page_ids.h"
 
 namespace valdorine {
@@ -26,22 +28,29 @@ namespace {
 constexpr int kHeaderBandStyle = 2;
 constexpr int kFullPictureStyle = 3;
 
+// An icon made at run time (not a shared one from LoadIcon).
+struct IconTraits {
+  using Handle = HICON;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle icon) { DestroyIcon(icon); }
+};
+
 // What a shown page keeps beside its WizardPage: the bold font of the band title.
 struct PageFrame {
   WizardPage& page;
-  UniqueGdiObject bold_font;
+  UniqueFont bold_font;
 };
 
 PageFrame& FrameOf(HWND dialog) { return *reinterpret_cast<PageFrame*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
 // Bitmaps 2 (side picture) and 3 (header band), loaded once and kept for the run.
 HBITMAP PageBitmap(int id) {
-  static UniqueGdiObject bitmaps[2];
-  UniqueGdiObject& bitmap = bitmaps[id == IDB_HEADER_BAND ? 1 : 0];
+  static UniqueBitmap bitmaps[2];
+  UniqueBitmap& bitmap = bitmaps[id == IDB_HEADER_BAND ? 1 : 0];
   if (!bitmap) {
-    bitmap.Reset(LoadImageW(Process().instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    bitmap.Reset(static_cast<HBITMAP>(LoadImageW(Process().instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   }
-  return static_cast<HBITMAP>(bitmap.Get());
+  return bitmap.Get();
 }
 
 // Stretches a bitmap over `target` in `dc`.
@@ -119,11 +128,11 @@ void SetPictureBorder(HWND dialog, uint32_t style) {
   SetWindowPos(picture, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
-UniqueGdiObject BoldVersion(HFONT font) {
+UniqueFont BoldVersion(HFONT font) {
   LOGFONTW description{};
   GetObjectW(font, sizeof description, &description);
   description.lfWeight = FW_BOLD;
-  return UniqueGdiObject(CreateFontIndirectW(&description));
+  return UniqueFont(CreateFontIndirectW(&description));
 }
 
 // Caption, header band and buttons, after the page has set its texts.
@@ -195,12 +204,16 @@ INT_PTR CALLBACK PageProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM 
   }
 }
 
+// The link control's class. The common controls library is not one the loader always takes from the
+// system folder, so it is loaded from there by hand rather than imported.
 void InitialiseCommonControls() {
-  static const bool initialised = [] {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LINK_CLASS | ICC_PROGRESS_CLASS};
-    return InitCommonControlsEx(&controls) != FALSE;
-  }();
-  (void)initialised;
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  static const UniqueModule library(LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  const auto initialise = library ? reinterpret_cast<InitFunction>(reinterpret_cast<void*>(
+                                        GetProcAddress(library.Get(), "InitCommonControlsEx")))
+                                  : nullptr;
+  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
+  if (initialise) initialise(&controls);
 }
 
 struct WindowSearch {
@@ -314,31 +327,24 @@ void CentreOnInstaller(HWND window) {
   SetWindowPos(window, nullptr, std::max(left, 0), std::max(top, 0), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-String WizardTitle() {
-  const String title = LanguageString(114);
-  if (!title.IsEmpty()) return title;
-  const InstallScript& script = Script();
-  return ReplacePlaceholders(script.WindowTitle, {script.ProductName, script.ProductDescription, SystemName()});
-}
-
 void AddButtonGlyph(HWND dialog, HWND button, int bitmap_id) {
   if ((Run().package_flags & package_flag::kButtonImages) == 0) return;
   const int width = DialogUnitsToPixels(dialog, 10, true), height = DialogUnitsToPixels(dialog, 10, false);
   // One icon per glyph, made again only when the size of the dialog units changes.
   struct Glyph {
     int width = 0, height = 0;
-    UniqueIcon icon;
+    UniqueResource<IconTraits> icon;
   };
   static Glyph glyphs[IDB_GLYPH_RETRY - IDB_GLYPH_FORWARD + 1];
   Glyph& made = glyphs[bitmap_id - IDB_GLYPH_FORWARD];
-  UniqueIcon& glyph = made.icon;
+  UniqueResource<IconTraits>& glyph = made.icon;
   if (!glyph || made.width != width || made.height != height) {
     made.width = width;
     made.height = height;
-    UniqueGdiObject colour(LoadImageW(Process().instance, MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, width, height,
-                                      LR_CREATEDIBSECTION));
-    UniqueGdiObject mask(CreateBitmap(width, height, 1, 1, nullptr));
-    ICONINFO parts{TRUE, 0, 0, static_cast<HBITMAP>(mask.Get()), static_cast<HBITMAP>(colour.Get())};
+    UniqueBitmap colour(static_cast<HBITMAP>(LoadImageW(Process().instance, MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP,
+                                                        width, height, LR_CREATEDIBSECTION)));
+    UniqueBitmap mask(CreateBitmap(width, height, 1, 1, nullptr));
+    ICONINFO parts{TRUE, 0, 0, mask.Get(), colour.Get()};
     glyph.Reset(CreateIconIndirect(&parts));
   }
   String text = ControlText(dialog, GetDlgCtrlID(button));

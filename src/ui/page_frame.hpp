@@ -69,10 +69,6 @@ HWND InstallerWindow(HWND except = nullptr);
 // Centres `window` on the installer's window, or on the work area of the screen when there is none.
 void CentreOnInstaller(HWND window);
 
-// The wizard title of the header band: language string 114, else `WindowTitle` with its
-// placeholders replaced.
-String WizardTitle();
-
 // Gives `button` the glyph of bitmap `bitmap_id` (10 x 10 dialog units of `dialog`) and a leading
 // space in its text, when the package asks for button images. Each glyph is made once for the run.
 void AddButtonGlyph(HWND dialog, HWND button, int bitmap_id);

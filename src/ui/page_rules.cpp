@@ -25,11 +25,6 @@ int FindPrefix(const Array<String>& names, const String& prefix) {
 
 }  // namespace
 
-String PageTemplateName(const char16_t* family, uint32_t style) {
-  const char16_t* suffix = style == 0 ? u"2" : style == 1 ? u"" : style == 3 ? u"4" : u"3";
-  return ConcatWide(family, suffix, nullptr);
-}
-
 bool StartMenuNameAllowed(const String& name) {
   const char16_t* text = name.Wide();
   if (text[0] == u'\\') return false;

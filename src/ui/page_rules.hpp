@@ -1,5 +1,4 @@
-// The wizard pages' rules that need no window: which template a page family uses in a style, what
-// the start-menu page accepts, which language the Language page preselects, when a licence counts
+// The wizard pages' rules that need no window: what the start-menu page accepts, which language the Language page preselects, when a licence counts
 // as read to the end, and how the greeting's link is written.
 #pragma once
 
@@ -9,10 +8,6 @@
 #include "core/vector.hpp"
 
 namespace valdorine {
-
-// The template of `family` for a page style: style 0 appends "2", style 1 nothing, style 3 "4",
-// and any other style "3" (the header band).
-String PageTemplateName(const char16_t* family, uint32_t style);
 
 // Whether a start-menu folder name may be used: none of / " < > | * ? : ; and neither a leading
 // backslash nor two backslashes in a row. An empty name is allowed.

@@ -1,33 +1,51 @@
-// The progress page, the summary page and the background window as the install sequence and the
-// uninstaller use them.
-//
-// The windows do not exist yet: the progress page answers kNotAvailable and nothing is shown.
+// The progress page: a modeless page with a percentage bar and a status line that the install
+// sequence and the uninstaller drive while they work, and that lets the user cancel an
+// installation. While it exists it owns message boxes and refuses to let the session end.
 #pragma once
 
+#include <windows.h>
+
+#include <cstdint>
+
 #include "core/string.hpp"
-#include "ui/wizard_pages.hpp"
 
 namespace valdorine {
 
-// The progress page: shown for the installation work, closed before the install log is written.
-PageResult ShowProgressPage();
+enum class ProgressRun { kInstallation, kUninstallation };
+
+// Creates the page when option word 2 asks for a progress page and the run is not silent, placed
+// by the script's progress position code. `cancel` is what the Cancel button does after the user
+// confirmed it (an installation's cancel path); the button is disabled during an uninstallation
+// and when the script forbids cancelling. A page that cannot be created ends the run with a
+// fatal message. Returns after handling the waiting window messages.
+void ShowProgressPage(ProgressRun run, void (*cancel)());
 void CloseProgressPage();
-// The progress page's bar (0..100), its current item (a path or a language string) and its status
-// line. Nothing is shown while the page is not open.
-void SetProgressPosition(int percent);
-void ShowProgressItem(const String& text);
+// The page, or null.
+HWND ProgressPage();
+
+// Moves the bar (0..100). Without a page these calls only handle waiting messages.
+void SetProgress(int percent);
+// Shows language string `number` as the status and notes the time, from which WaitStage measures.
+void SetStatus(int number);
+// Shows a text (a file being written, a step's own text) as the status.
 void ShowProgressStatus(const String& text);
+// Lets the current status stay visible until `milliseconds` have passed since it was set; returns
+// at once in automatic mode, and only notes the time when no status was set yet.
+void WaitStage(uint32_t milliseconds);
 
-// The options ticked on the summary page; all off while the page has not been shown.
-struct SummaryChoices {
-  bool open_file1 = false;
-  bool launch_program = false;
-  bool view_log = false;
-  bool open_file2 = false;
-};
-SummaryChoices SummaryPageChoices();
+// The window that owns pages and message boxes: the progress page while it exists, else the
+// background window, else none.
+HWND PageOwner();
+// Handles the thread's waiting window messages, the progress page's keyboard included; false once
+// the program has been asked to quit.
+bool PumpWindowMessages();
 
-// Closes the progress and background windows that are open; the orderly exit calls it.
+// Closes the progress page and the background window; the orderly exit calls it.
 void CloseInstallerWindows();
+
+// Where the page goes in `area` for the progress position code: bits 0-1 horizontally (1 left,
+// 2 right, 3 centred, 0 where it is), bits 3-4 vertically (8 top, 16 bottom, 24 centred, 0 where
+// it is). Returns the page's new top-left corner.
+POINT ProgressPagePosition(const RECT& area, const RECT& page, uint32_t code);
 
 }  // namespace valdorine

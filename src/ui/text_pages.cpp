@@ -2,7 +2,6 @@
 // for the licence the option that the forward button waits until the text was read to its end.
 #include <windows.h>
 // windows.h first: the rich-edit header needs its types.
-#include <commctrl.h>
 #include <richedit.h>
 
 #include "format/script_options.hpp"
@@ -19,14 +18,25 @@ namespace valdorine {
 namespace {
 
 constexpr UINT_PTR kReadCheckTimer = 1;
-constexpr UINT_PTR kKeepSelectionSubclass = 1;
 constexpr UINT kReadCheckIntervalMs = 200;
 
 // The text box keeps its selection when it gets the focus: selecting everything, as the dialog
 // manager otherwise does, would scroll the text to its end before anything was read.
-LRESULT CALLBACK KeepSelectionOnFocus(HWND box, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
-  const LRESULT result = DefSubclassProc(box, message, wparam, lparam);
+constexpr wchar_t kBoxProcedure[] = L"ValdorineTextBoxProcedure";
+
+LRESULT CALLBACK KeepSelectionOnFocus(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
+  const auto original = reinterpret_cast<WNDPROC>(GetPropW(box, kBoxProcedure));
+  if (message == WM_NCDESTROY) {
+    RemovePropW(box, kBoxProcedure);
+    SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  }
+  const LRESULT result = CallWindowProcW(original, box, message, wparam, lparam);
   return message == WM_GETDLGCODE ? result & ~static_cast<LRESULT>(DLGC_HASSETSEL) : result;
+}
+
+void KeepSelectionOnFocus(HWND box) {
+  SetPropW(box, kBoxProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrW(box, GWLP_WNDPROC)));
+  SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(static_cast<WNDPROC>(KeepSelectionOnFocus)));
 }
 
 // The language strings of a text page.
@@ -46,7 +56,7 @@ class TextPage : public StyledPage {
   }
   void Start(HWND page) override {
     if (!IsRichTextBytes(text_) || !ShowRichText(page)) ShowPlainText(page);
-    SetWindowSubclass(GetDlgItem(page, IDC_TEXT_BOX), KeepSelectionOnFocus, kKeepSelectionSubclass, 0);
+    KeepSelectionOnFocus(GetDlgItem(page, IDC_TEXT_BOX));
     SetFocus(GetDlgItem(page, IDC_FORWARD));
     if (!read_to_end_) return;
     EnableWindow(GetDlgItem(page, IDC_FORWARD), FALSE);

@@ -62,7 +62,7 @@ bool IsInstallFolder(const String& folder, const String& install_dir) {
 void RemoveFolderAndEmptyParents(String folder, const String& install_dir, bool show_names) {
   for (int level = 0; level < kMaxFolderLevels && !folder.IsEmpty(); ++level) {
     if (!FolderExists(folder) || IsInstallFolder(folder, install_dir)) return;
-    if (show_names) ShowProgressItem(folder);
+    if (show_names) ShowProgressStatus(folder);
     RemoveFolderIfEmpty(folder);
     if (FolderExists(folder)) return;
     folder = ParentFolder(folder);
@@ -82,9 +82,9 @@ void RemoveListedEntries(const Array<String>& entries, bool show_names, ListRemo
       case '*': DeleteRegistryKeyAt(WidePathAfterMark(entry), reg_key::kView64); break;
       default: {
         const String path = WidePathFromNarrow(entry);
-        if (show_names) ShowProgressItem(path);
+        if (show_names) ShowProgressStatus(path);
         RemoveListedFile(path, removal);
-        SetProgressPosition(kFirstFilePercent + kFilePercentSpan * ++files_done / files);
+        SetProgress(kFirstFilePercent + kFilePercentSpan * ++files_done / files);
       }
     }
   }

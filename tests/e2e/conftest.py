@@ -27,12 +27,28 @@ class Build:
     root: Path
 
     @property
+    def windows(self) -> Path:
+        """The Windows build that runs here: win32, or win64 where 32-bit code cannot run
+        (scripts/lib/wine-env.sh chooses)."""
+        return self.root / os.environ.get("VALDORINE_WINDOWS_FLAVOUR", "win32")
+
+    @property
     def installer(self) -> Path:
+        return self.windows / "ValdorineSetup.exe"
+
+    @property
+    def shipped_installer(self) -> Path:
+        """The 32-bit installer that products carry, whichever flavour runs here."""
         return self.root / "win32" / "ValdorineSetup.exe"
 
     @property
+    def own_registry_view(self) -> str:
+        """The registry view that the installer under test uses without asking for one."""
+        return "/reg:64" if self.windows.name == "win64" else "/reg:32"
+
+    @property
     def dialog_driver(self) -> Path:
-        return self.root / "win32" / "dialog-driver.exe"
+        return self.windows / "dialog-driver.exe"
 
     @property
     def builder(self) -> Path:

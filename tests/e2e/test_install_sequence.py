@@ -169,8 +169,10 @@ def test_registry_folder_that_exists_is_the_installation_folder(build_setup, win
     assert "Install location: C:\\From Registry\r\n" in install_log(drive_c(wine, r"C:\From Registry"))
 
 
-def test_failed_folder_creation_ends_in_the_failure_summary(build_setup, wine):
-    shared = r"C:\Program Files (x86)\Common Files\Sequence Test"
+def test_failed_folder_creation_ends_in_the_failure_summary(build, build_setup, wine):
+    # The shared folder lies below the Common Files folder of the installer's own bitness.
+    program_files = r"C:\Program Files" if build.windows.name == "win64" else r"C:\Program Files (x86)"
+    shared = program_files + r"\Common Files\Sequence Test"
     drive_c(wine, shared).parent.mkdir(parents=True, exist_ok=True)
     drive_c(wine, shared).write_text("a file where the shared folder belongs")
     assert wine.run(wine.put_file(build_setup("plain"), SETUP), "/silent") == 1

@@ -127,7 +127,7 @@ RT_GROUP_ICON = pefile.RESOURCE_TYPE["RT_GROUP_ICON"]
 
 @pytest.fixture(scope="module")
 def stub(build) -> pefile.PE:
-    return pefile.PE(str(build.installer))
+    return pefile.PE(str(build.shipped_installer))
 
 
 def resources(pe: pefile.PE, kind: int) -> dict[int, bytes]:

@@ -68,16 +68,6 @@ struct Module {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle m) { ::FreeLibrary(m); }
 };
-struct GdiObject {  // pen, brush, font, bitmap
-  using Handle = HGDIOBJ;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle o) { ::DeleteObject(o); }
-};
-struct Icon {  // an icon made at run time, not a shared one from LoadIcon
-  using Handle = HICON;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle i) { ::DestroyIcon(i); }
-};
 }  // namespace handle_traits
 
 using UniqueHandle = UniqueResource<handle_traits::Kernel>;
@@ -85,7 +75,5 @@ using UniqueFileHandle = UniqueResource<handle_traits::File>;
 using UniqueFindHandle = UniqueResource<handle_traits::Find>;
 using UniqueRegistryKey = UniqueResource<handle_traits::RegistryKey>;
 using UniqueModule = UniqueResource<handle_traits::Module>;
-using UniqueGdiObject = UniqueResource<handle_traits::GdiObject>;
-using UniqueIcon = UniqueResource<handle_traits::Icon>;
 
 }  // namespace valdorine

@@ -13,14 +13,6 @@ Array<String> Names(std::initializer_list<const char16_t*> names) {
   return list;
 }
 
-TEST(PageTemplateName, StyleZeroOneThreeHaveTheirSuffixAndEveryOtherStyleLooksLikeTwo) {
-  const struct {
-    uint32_t style;
-    const char16_t* name;
-  } cases[] = {{0, u"LicenseDlg2"}, {1, u"LicenseDlg"}, {2, u"LicenseDlg3"}, {3, u"LicenseDlg4"}, {7, u"LicenseDlg3"}};
-  for (const auto& c : cases) EXPECT_EQ(PageTemplateName(u"LicenseDlg", c.style), Wide(c.name)) << c.style;
-}
-
 TEST(StartMenuNameAllowed, RefusesForbiddenCharactersALeadingBackslashAndDoubledBackslashes) {
   const struct {
     const char16_t* name;
