@@ -5,7 +5,6 @@
 #include <mmsystem.h>
 #include <shlobj.h>
 
-#include <string_view>
 
 #include "core/win32/file_system.hpp"
 #include "core/win32/system_errors.hpp"
@@ -44,6 +43,7 @@
 #include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
 #include "ui/background_window.hpp"
+#include "ui/page_rules.hpp"
 #include "ui/progress_window.hpp"
 #include "ui/summary_page.hpp"
 #include "ui/wizard_pages.hpp"
@@ -100,7 +100,10 @@ void Greet() {
   const uint32_t word2 = Run().options.word2;
   const bool shown = (word1 & option1::kGreetingInAutomaticMode) != 0 ||
                      (!Automatic() && (word2 & option2::kNoGreeting) == 0);
-  if (shown && ShowGreetingPage(LanguageString(65), LanguageString(1)) == PageResult::kCancelled) CancelQuietly();
+  const auto link_followed = [] { SendNotification(Script().LinkNotifyURL, false); };
+  if (shown && ShowGreetingPage(LanguageString(65), LanguageString(1), link_followed) == PageResult::kCancelled) {
+    CancelQuietly();
+  }
 }
 
 // A password that cannot be asked for is not passed: the run is cancelled.
@@ -108,15 +111,13 @@ void AskPassword(const InstallScript& script) {
   if (!script.Password.IsEmpty() && ShowPasswordPage(script.Password) != PageResult::kAccepted) CancelInstallation();
 }
 
-bool IsRichText(const String& text) { return text.Length() >= 5 && std::string_view(text.Narrow(), 5) == "{\\rtf"; }
-
 // The license or readme texts, after the language string that the script puts in front of them.
 void ShowTexts(const Array<String>& texts, int leading_string, PageResult (*show)(const String&),
                const InstallScript& script) {
   if (Automatic()) return;
   auto show_one = [&](const String& text) {
     if (text.IsEmpty()) return;
-    const String shown = IsRichText(text) ? text : ReplacePlaceholders(text, ScriptPlaceholders(script));
+    const String shown = IsRichTextBytes(text) ? text : ReplacePlaceholders(text, ScriptPlaceholders(script));
     if (show(shown) == PageResult::kCancelled) CancelInstallation();
   };
   show_one(LanguageString(leading_string));

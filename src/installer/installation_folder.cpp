@@ -119,15 +119,11 @@ FolderRules RulesOf(const RunState& run) {
           (run.package_flags & package_flag::kRefuseNonAsciiFolder) != 0};
 }
 
-// The ChooseDir page until a folder is accepted; without the page, `folder` as it is.
+// The ChooseDir page until a folder is accepted.
 String ChooseFolder(String folder, const InstallScript& script) {
   for (;;) {
-    const PageResult result = ShowChooseDirPage(folder);
-    if (result == PageResult::kNotAvailable) {
-      CreateFolderTree(folder);
-      return folder;
-    }
-    if (result == PageResult::kCancelled) CancelInstallation();
+    const auto required_space = [](const String& chosen) { return EstimateInstallSize(chosen, Script()); };
+    if (ShowChooseDirPage(folder, required_space) == PageResult::kCancelled) CancelInstallation();
     folder.TrimRight();
     folder.RemoveTrailing(u'\\');
     if (folder.IsEmpty()) continue;

@@ -180,7 +180,7 @@ bool TakesSupportOffer(const String& support_offer) {
   address.TrimRight();
   const int start = address.FindFirstNotOf(u" \t\r\n", 0);
   address = start < 0 ? String() : address.Substring(start);
-  if (!IsWebAddress(address) || ShowSupportOfferPage(address) != PageResult::kAccepted) return false;
+  if (!IsWebAddress(address) || ShowSupportOfferPage() != PageResult::kAccepted) return false;
   ShellExecuteW(nullptr, L"open", WinText(address), nullptr, nullptr, SW_SHOWNORMAL);
   return true;
 }

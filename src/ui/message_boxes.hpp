@@ -1,7 +1,11 @@
 // The installer's message boxes: information, questions and the install sequence's error box.
-// Every box is brought to the foreground. Silent mode shows none of them, and a question that is
+// Every box is brought to the foreground, belongs to the installer's window and is centred on it,
+// carries the installer's icon, and has its buttons labelled in the current language (with glyphs
+// when the package asks for button images). Silent mode shows none of them, and a question that is
 // not shown counts as answered positively.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 
@@ -11,6 +15,9 @@ namespace valdorine {
 
 // An information box with an OK button.
 void ShowInfo(const String& text, const String& caption);
+// A box with an OK button, the icon given (MB_ICONERROR, ...) and the owner given; the caption
+// "Valdorine Setup" when `caption` is empty.
+void ShowInfo(const String& text, const String& caption, UINT icon, HWND owner);
 // A warning box with an OK button.
 void ShowWarning(const String& text, const String& caption);
 // A Yes/No question with the question icon; true on Yes.

@@ -99,7 +99,10 @@ class Control:
     class_name: str
     text: str
     visible: bool
+    enabled: bool
     icon: str | None  # system icon shown by an icon control: "error", "warning", ... or "other"
+    items: tuple[str, ...] = ()  # a list box's entries
+    selected: int = -1  # a list box's selected entry
 
 
 @dataclass(frozen=True)
@@ -111,9 +114,14 @@ class Window:
     @classmethod
     def from_json(cls, text: str) -> Window:
         data = json.loads(text)
-        controls = tuple(Control(c["id"], c["class"], c["text"], c["visible"], c.get("icon"))
+        controls = tuple(Control(c["id"], c["class"], c["text"], c["visible"], c["enabled"], c.get("icon"),
+                                 tuple(c.get("items", ())), c.get("selected", -1))
                          for c in data["controls"])
         return cls(data["caption"], data["class"], controls)
+
+    def control(self, control_id: int) -> Control:
+        """The control with that id."""
+        return next(c for c in self.controls if c.id == control_id)
 
     def visible_controls(self, class_name: str) -> list[Control]:
         return [c for c in self.controls if c.visible and c.class_name.lower() == class_name.lower()]
@@ -206,11 +214,17 @@ class Scenario:
         return self.wait(self.start(program, *args), timeout)
 
     def read_window(self, exe_name: str, timeout: float = 30, press_id: int | None = None,
-                    press_text: str | None = None, window_class: str | None = None) -> Window | None:
+                    press_text: str | None = None, window_class: str | None = None,
+                    with_text: str | None = None, set_text: tuple[int, str] | None = None,
+                    select: tuple[int, int] | None = None, scroll_bottom: int | None = None,
+                    screenshot: str | None = None) -> Window | None:
         """The window that a process of the executable named shows, of the class given if any
-        (DIALOG_CLASS for dialogs and message boxes), after pressing the button given by id or
-        text, if any. None if no window appears within the timeout, or the program ends without
-        one. A screenshot of it is kept among the artefacts."""
+        (DIALOG_CLASS for dialogs and message boxes) and with a control whose text contains
+        `with_text` if given, after typing `set_text` (control id,
+        text) into it, selecting `select` (list id, index) and scrolling the text `scroll_bottom`
+        to its end, as read before pressing the button given by id or text, if any. None if no
+        window appears within the timeout, or the program ends without one. A screenshot of it is
+        kept among the artefacts, named `screenshot` if given."""
         self._screenshots += 1
         suffix = f"-{self._screenshots}" if self._screenshots > 1 else ""
         bitmap = self._scratch / f"window{suffix}.bmp"
@@ -222,13 +236,22 @@ class Scenario:
             args += ["--press-text", press_text]
         if window_class is not None:
             args += ["--class", window_class]
+        if with_text is not None:
+            args += ["--with-text", with_text]
+        if set_text is not None:
+            args += ["--set-text", f"{set_text[0]}={set_text[1]}"]
+        if select is not None:
+            args += ["--select", f"{select[0]}={select[1]}"]
+        if scroll_bottom is not None:
+            args += ["--scroll-bottom", str(scroll_bottom)]
         code = self.wait(self.start(self._driver, *args, stdout=report), timeout + PROCESS_TIMEOUT)
         if code == DRIVER_TIMEOUT:
             return None
         assert code in (DRIVER_FOUND, DRIVER_NO_BUTTON), f"dialog-driver failed with exit code {code}"
         window = Window.from_json(report.read_text(encoding="utf-8"))
         if bitmap.exists():
-            (self._artifacts / f"{self._name}{suffix}.png").write_bytes(png_from_bitmap(bitmap.read_bytes()))
+            name = f"{self._name}-{screenshot}" if screenshot else f"{self._name}{suffix}"
+            (self._artifacts / f"{name}.png").write_bytes(png_from_bitmap(bitmap.read_bytes()))
         button = press_text if press_id is None else press_id
         assert code == DRIVER_FOUND, f"no enabled button {button!r} in {window}"
         return window

@@ -1,18 +1,23 @@
 // dialog-driver: reads, and optionally presses a button of, the window that a Windows program shows.
 // End-to-end scenarios run it under Wine beside the program, in the same prefix and on the same display.
 //
-//   dialog-driver.exe --exe NAME [--class CLASS] [--timeout SECONDS]
+//   dialog-driver.exe --exe NAME [--class CLASS] [--with-text TEXT] [--timeout SECONDS]
+//                     [--set-text ID=TEXT] [--select ID=INDEX] [--scroll-bottom ID]
 //                     [--press-id ID | --press-text TEXT] [--screenshot FILE.bmp]
 //
 // Waits for a visible, enabled top-level window of a process whose executable file name is NAME
-// (case-insensitive), of window class CLASS if given ("#32770" for dialogs and message boxes),
-// and prints one JSON object in UTF-8 on stdout:
+// (case-insensitive), of window class CLASS if given ("#32770" for dialogs and message boxes) and
+// with a control whose text contains TEXT if given. Then, like a user would: --set-text types a text into the control
+// with that id (replacing its text), --select picks the list-box entry at INDEX, --scroll-bottom
+// scrolls a text to its end. It prints one JSON object in UTF-8 on stdout:
 //   {"caption": "...", "class": "...",
-//    "controls": [{"id": 1, "class": "Button", "text": "OK", "visible": true}, ...]}
-// A visible static control that shows an icon also gets "icon": "error", "warning", "information",
+//    "controls": [{"id": 1, "class": "Button", "text": "OK", "visible": true, "enabled": true}, ...]}
+// A list box also gets "items" (its entries) and "selected" (the selected index, or -1). A visible
+// static control that shows an icon also gets "icon": "error", "warning", "information",
 // "question" or "other", found by comparing its pixels with the system icons.
 // --screenshot saves the window as a 32-bit BMP. --press-id and --press-text then click the button
-// with that control id or that text (ignoring '&' mnemonics and case).
+// with that control id or that text (ignoring '&' mnemonics and case); a button that is disabled
+// is waited for a little, as a user would wait for it.
 //
 // Exit codes: 0 window found (and button pressed); 2 no window: the timeout passed, or the program
 // ended without showing one; 3 bad arguments; 4 no enabled button to press.
@@ -44,9 +49,19 @@ constexpr DWORD poll_interval_ms = 50;
 constexpr UINT message_timeout_ms = 5000;
 constexpr UINT click_wait_ms = 1000;
 
+// A control id and a value: "--set-text 1015=C:\\Folder", "--select 1017=2".
+struct ControlValue {
+  int id;
+  std::wstring value;
+};
+
 struct Options {
   std::wstring exe;
   std::wstring window_class;
+  std::wstring with_text;
+  std::optional<ControlValue> set_text;
+  std::optional<ControlValue> select;
+  std::optional<int> scroll_bottom;
   ULONGLONG timeout_ms = 10'000;
   std::optional<int> press_id;
   std::optional<std::wstring> press_text;
@@ -59,7 +74,10 @@ struct Control {
   std::wstring class_name;
   std::wstring text;
   bool visible;
+  bool enabled;
   std::optional<std::string> icon;
+  std::vector<std::wstring> items;  // of a list box
+  int selected = -1;                // of a list box
 };
 
 // Owns a kernel handle; null and INVALID_HANDLE_VALUE stand for none.
@@ -134,6 +152,20 @@ void copy_screen(const RECT& area, const Canvas& canvas) {
   GdiFlush();
 }
 
+std::optional<int> parse_id(const wchar_t* text) {
+  wchar_t* end = nullptr;
+  const long id = std::wcstol(text, &end, 10);
+  if (end == text || (*end && *end != L'=')) return std::nullopt;
+  return static_cast<int>(id);
+}
+
+std::optional<ControlValue> parse_control_value(const wchar_t* text) {
+  const wchar_t* equals = std::wcschr(text, L'=');
+  const auto id = parse_id(text);
+  if (!equals || !id) return std::nullopt;
+  return ControlValue{*id, equals + 1};
+}
+
 std::optional<Options> parse_options(int argc, wchar_t** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
@@ -145,6 +177,14 @@ std::optional<Options> parse_options(int argc, wchar_t** argv) {
       options.exe = value;
     } else if (name == L"--class") {
       options.window_class = value;
+    } else if (name == L"--with-text") {
+      options.with_text = value;
+    } else if (name == L"--set-text") {
+      if (!(options.set_text = parse_control_value(value))) return std::nullopt;
+    } else if (name == L"--select") {
+      if (!(options.select = parse_control_value(value))) return std::nullopt;
+    } else if (name == L"--scroll-bottom") {
+      if (!(options.scroll_bottom = parse_id(value))) return std::nullopt;
     } else if (name == L"--timeout") {
       double seconds = std::wcstod(value, &end);
       if (*end || !*value || seconds < 0) return std::nullopt;
@@ -191,6 +231,25 @@ std::wstring class_name(HWND window) {
   return name;
 }
 
+std::wstring window_text(HWND window);
+
+struct TextSearch {
+  const std::wstring& text;
+  bool found = false;
+};
+
+BOOL CALLBACK check_control_text(HWND control, LPARAM context) {
+  auto& search = *reinterpret_cast<TextSearch*>(context);
+  search.found = window_text(control).find(search.text) != std::wstring::npos;
+  return !search.found;
+}
+
+bool has_control_text(HWND window, const std::wstring& text) {
+  TextSearch search{text};
+  EnumChildWindows(window, check_control_text, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 struct WindowSearch {
   const Options& options;
   HWND found = nullptr;
@@ -204,6 +263,7 @@ BOOL CALLBACK check_window(HWND window, LPARAM context) {
   DWORD process_id = 0;
   GetWindowThreadProcessId(window, &process_id);
   if (!equal_ignoring_case(process_file_name(process_id), search.options.exe)) return TRUE;
+  if (!search.options.with_text.empty() && !has_control_text(window, search.options.with_text)) return TRUE;
   search.found = window;
   return FALSE;
 }
@@ -259,10 +319,22 @@ bool shows_icon(const Control& control) {
          (style & SS_TYPEMASK) == SS_ICON;
 }
 
+// A list box's entries (LB_GETTEXT across processes) and selection.
+void read_list(Control& control) {
+  const LRESULT count = SendMessageW(control.window, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring item(static_cast<size_t>(SendMessageW(control.window, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    item.resize(static_cast<size_t>(SendMessageW(control.window, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
+    control.items.push_back(item);
+  }
+  control.selected = static_cast<int>(SendMessageW(control.window, LB_GETCURSEL, 0, 0));
+}
+
 BOOL CALLBACK add_control(HWND window, LPARAM context) {
-  reinterpret_cast<std::vector<Control>*>(context)->push_back(
-      {window, GetDlgCtrlID(window), class_name(window), window_text(window),
-       IsWindowVisible(window) != FALSE, std::nullopt});
+  Control control{window, GetDlgCtrlID(window), class_name(window), window_text(window),
+                  IsWindowVisible(window) != FALSE, IsWindowEnabled(window) != FALSE, std::nullopt, {}, -1};
+  if (equal_ignoring_case(control.class_name, L"ListBox")) read_list(control);
+  reinterpret_cast<std::vector<Control>*>(context)->push_back(std::move(control));
   return TRUE;
 }
 
@@ -395,8 +467,14 @@ void print_json(HWND dialog, const std::vector<Control>& controls) {
     const Control& control = controls[i];
     json += (i ? ", " : "") + std::string("{\"id\": ") + std::to_string(control.id) +
             ", \"class\": " + json_string(control.class_name) + ", \"text\": " + json_string(control.text) +
-            ", \"visible\": " + (control.visible ? "true" : "false");
+            ", \"visible\": " + (control.visible ? "true" : "false") +
+            ", \"enabled\": " + (control.enabled ? "true" : "false");
     if (control.icon) json += ", \"icon\": \"" + *control.icon + "\"";
+    if (equal_ignoring_case(control.class_name, L"ListBox")) {
+      json += ", \"items\": [";
+      for (size_t item = 0; item < control.items.size(); ++item) json += (item ? ", " : "") + json_string(control.items[item]);
+      json += "], \"selected\": " + std::to_string(control.selected);
+    }
     json += "}";
   }
   json += "]}\n";
@@ -425,9 +503,30 @@ const Control* button_to_press(const std::vector<Control>& controls, const Optio
 // open another modal window, and then its click lasts until that window closes.
 bool press(const std::vector<Control>& controls, const Options& options) {
   const Control* button = button_to_press(controls, options);
-  if (!button || !IsWindowEnabled(button->window)) return false;
+  if (!button) return false;
+  for (int attempt = 0; attempt < 40 && !IsWindowEnabled(button->window); ++attempt) Sleep(poll_interval_ms);
+  if (!IsWindowEnabled(button->window)) return false;
   SendMessageTimeoutW(button->window, BM_CLICK, 0, 0, SMTO_NORMAL, click_wait_ms, nullptr);
   return true;
+}
+
+// Changes the dialog's controls as the options ask, notifying the dialog as a user's input would.
+void change_controls(HWND dialog, const Options& options) {
+  if (options.set_text) {
+    HWND edit = GetDlgItem(dialog, options.set_text->id);
+    SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(options.set_text->value.c_str()),
+                        SMTO_ABORTIFHUNG, message_timeout_ms, nullptr);
+  }
+  if (options.select) {
+    HWND list = GetDlgItem(dialog, options.select->id);
+    SendMessageW(list, LB_SETCURSEL, std::wcstoul(options.select->value.c_str(), nullptr, 10), 0);
+    SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(options.select->id, LBN_SELCHANGE),
+                        reinterpret_cast<LPARAM>(list), SMTO_ABORTIFHUNG, message_timeout_ms, nullptr);
+  }
+  if (options.scroll_bottom) {
+    SendMessageTimeoutW(GetDlgItem(dialog, *options.scroll_bottom), WM_VSCROLL, SB_BOTTOM, 0, SMTO_ABORTIFHUNG,
+                        message_timeout_ms, nullptr);
+  }
 }
 
 }  // namespace
@@ -436,13 +535,15 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);  // the JSON is UTF-8 with \n line ends, untranslated
   const auto options = parse_options(argc, argv);
   if (!options) {
-    std::fputs("usage: dialog-driver --exe NAME [--class CLASS] [--timeout SECONDS]"
+    std::fputs("usage: dialog-driver --exe NAME [--class CLASS] [--with-text TEXT] [--timeout SECONDS]"
+               " [--set-text ID=TEXT] [--select ID=INDEX] [--scroll-bottom ID]"
                " [--press-id ID | --press-text TEXT] [--screenshot FILE.bmp]\n", stderr);
     return exit_bad_arguments;
   }
   HWND dialog = wait_for_window(*options);
   if (!dialog) return exit_timeout;
 
+  change_controls(dialog, *options);
   auto controls = read_controls(dialog);
   RECT area;
   GetWindowRect(dialog, &area);
