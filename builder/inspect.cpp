@@ -98,10 +98,10 @@ PackageError ListEntries(std::span<const uint8_t> file, std::span<const uint8_t>
 // The setup without its package; an archive behind the section is left out as well.
 PackageError WriteUninstallerImage(std::span<const uint8_t> file, const SetupSection& section,
                                    const PackageView& package, const std::filesystem::path& path) {
-  const bool archive_in_file = ArchiveLiesInFile(file, section, package);
-  const uint64_t tail = archive_in_file ? file.size() : std::min<uint64_t>(file.size(), uint64_t{section.file_offset} + section.raw_size);
+  const FileRange tail = UninstallerTail(section, package, ArchiveLiesInFile(file, section, package), file.size(),
+                                         SignatureStart(file, section.pe_offset, file.size()));
   std::vector<uint8_t> image;
-  if (!BuildUninstallerImage(file.first(section.file_offset), file.subspan(tail), section, image)) {
+  if (!BuildUninstallerImage(file.first(section.file_offset), file.subspan(tail.offset, tail.length), section, image)) {
     return PackageError::kUninstallerImageRead;
   }
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
