@@ -3,6 +3,7 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include "run/run_switches.hpp"
 #include "ui/progress_window.hpp"
 
 namespace valdorine {
@@ -24,6 +25,10 @@ void OrderlyExit(int exit_code) {
   FinishPendingMessages();
   OleUninitialize();
   ExitProcess(static_cast<UINT>(exit_code));
+}
+
+void ExitInstallation(RunOutcome outcome) {
+  OrderlyExit(InstallationExitCode(outcome, Switches().deployment_exit_codes));
 }
 
 }  // namespace valdorine

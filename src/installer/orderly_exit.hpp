@@ -1,9 +1,14 @@
 // The one way out of the installer: every path, fatal errors included, ends here.
 #pragma once
 
+#include "run/exit_code.hpp"
+
 namespace valdorine {
 
 // Releases what the run holds (OLE) and ends the process with `exit_code`.
 [[noreturn]] void OrderlyExit(int exit_code);
+
+// Ends an installation run with the exit code of its outcome (see InstallationExitCode).
+[[noreturn]] void ExitInstallation(RunOutcome outcome);
 
 }  // namespace valdorine
