@@ -88,7 +88,14 @@ String UninstallDataPath() {
   return JoinPath(folder, String::FromWide(u"Uninstall.DAT"));
 }
 
-bool WriteUninstallData() { return WriteUninstallFile(InstallationContent(Script())); }
+bool WriteUninstallData() {
+  UninstallDataContent content = InstallationContent(Script());
+  String earlier;
+  if (Run().existing_installation && ReadWholeFile(UninstallDataPath(), earlier) == file_error::kSuccess) {
+    CarryEarlierRecords(ReadUninstallData(earlier), content);
+  }
+  return WriteUninstallFile(content);
+}
 
 bool WriteUninstallData(const UninstallRecords& kept) { return WriteUninstallFile(RewriteContent(kept)); }
 
