@@ -108,6 +108,22 @@ PackageError WriteUninstallerImage(std::span<const uint8_t> file, const SetupSec
   return PackageError::kNone;
 }
 
+// What an error means, for the person who ran inspect.
+std::string ErrorSentence(const std::filesystem::path& setup, PackageError error) {
+  const std::string name = setup.string();
+  switch (error) {
+    case PackageError::kPeHeaderOffset:
+    case PackageError::kSectionCount:
+      return name + " is not a setup executable: it is not a Windows executable";
+    case PackageError::kNoPackage:
+      return name + " is not a setup executable: it carries no package (no .setup section)";
+    case PackageError::kVersionMismatch:
+      return name + " was built for another version of the installer";
+    default:
+      return "the package in " + name + " is damaged (error code " + std::to_string(ErrorCode(error)) + ")";
+  }
+}
+
 }  // namespace
 
 int InspectSetup(const InspectRequest& request, std::ostream& out) {
@@ -137,7 +153,10 @@ int InspectSetup(const InspectRequest& request, std::ostream& out) {
   if (error == PackageError::kNone && !request.uninstaller_image.empty()) {
     error = WriteUninstallerImage(bytes, section, package, request.uninstaller_image);
   }
-  if (error != PackageError::kNone) report.Add("error", Report::Number(int64_t{ErrorCode(error)}));
+  if (error != PackageError::kNone) {
+    report.Add("error", Report::Number(int64_t{ErrorCode(error)}));
+    report.Add("problem", Report::Text(ErrorSentence(request.setup, error)));
+  }
   if (request.json) {
     WriteJson(report, out);
   } else {

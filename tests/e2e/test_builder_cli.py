@@ -151,3 +151,15 @@ def test_an_interrupted_build_removes_its_partial_output(work, signal_number):
     process.send_signal(signal_number)
     assert process.wait(timeout=60) == 130
     assert not partial.exists() and not (work / "setup.exe").exists()
+
+
+@pytest.mark.parametrize("content, sentence", [
+    (b"plain text", "is not a setup executable: it is not a Windows executable"),
+    (None, "is not a setup executable: it carries no package (no .setup section)"),
+])
+def test_inspect_explains_a_file_that_is_not_a_setup(work, content, sentence):
+    target = work / "other.exe"
+    target.write_bytes(minimal_stub() if content is None else content.ljust(256, b"\0"))
+    result = run("inspect", str(target))
+    assert result.returncode == 1
+    assert f"problem={target} {sentence}\n" in result.stdout
