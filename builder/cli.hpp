@@ -1,8 +1,5 @@
-// The command line of valdorine-build:
-//   valdorine-build build PROJECT.toml --stub STUB -o OUT [--threads N] [--block-size BYTES]
-//   valdorine-build build --stub STUB --out OUT [options] FILE[=NAME]...
-//   valdorine-build inspect SETUP [--entries] [--json] [--uninstaller-image OUT]
-// Parsing only: the result says what to do, or why the arguments are refused.
+// The command line of valdorine-build (see kUsage). Parsing only: the result says what to do, or
+// why the arguments are refused.
 #pragma once
 
 #include <filesystem>
@@ -12,23 +9,31 @@
 
 #include "inspect.hpp"
 #include "package_writer.hpp"
+#include "project_variables.hpp"
 #include "test_script_writer.hpp"
 
 namespace valdorine::builder {
 
+enum class Verbosity { kQuiet, kNormal, kVerbose };
+
 struct BuildCommand {
-  BuildOptions options;           // without the script
+  BuildOptions options;           // without the script; an empty stub means the default one
   TestScriptSettings script;
   std::filesystem::path project;  // a project file, which gives the script, the files and the flags
+  Variables variables;            // -D name=value
+  Verbosity verbosity = Verbosity::kNormal;
 };
 
 using InspectCommand = InspectRequest;
+
+struct HelpCommand {};
+struct VersionCommand {};
 
 struct UsageError {
   std::string message;
 };
 
-using Command = std::variant<BuildCommand, InspectCommand, UsageError>;
+using Command = std::variant<BuildCommand, InspectCommand, HelpCommand, VersionCommand, UsageError>;
 
 Command ParseCommandLine(const std::vector<std::string>& arguments);
 

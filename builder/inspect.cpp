@@ -98,14 +98,30 @@ PackageError ListEntries(std::span<const uint8_t> file, std::span<const uint8_t>
 // The setup without its package; an archive behind the section is left out as well.
 PackageError WriteUninstallerImage(std::span<const uint8_t> file, const SetupSection& section,
                                    const PackageView& package, const std::filesystem::path& path) {
-  const bool archive_in_file = ArchiveLiesInFile(file, section, package);
-  const uint64_t tail = archive_in_file ? file.size() : std::min<uint64_t>(file.size(), uint64_t{section.file_offset} + section.raw_size);
+  const FileRange tail = UninstallerTail(section, package, ArchiveLiesInFile(file, section, package), file.size(),
+                                         SignatureStart(file, section.pe_offset, file.size()));
   std::vector<uint8_t> image;
-  if (!BuildUninstallerImage(file.first(section.file_offset), file.subspan(tail), section, image)) {
+  if (!BuildUninstallerImage(file.first(section.file_offset), file.subspan(tail.offset, tail.length), section, image)) {
     return PackageError::kUninstallerImageRead;
   }
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
   return PackageError::kNone;
+}
+
+// What an error means, for the person who ran inspect.
+std::string ErrorSentence(const std::filesystem::path& setup, PackageError error) {
+  const std::string name = setup.string();
+  switch (error) {
+    case PackageError::kPeHeaderOffset:
+    case PackageError::kSectionCount:
+      return name + " is not a setup executable: it is not a Windows executable";
+    case PackageError::kNoPackage:
+      return name + " is not a setup executable: it carries no package (no .setup section)";
+    case PackageError::kVersionMismatch:
+      return name + " was built for another version of the installer";
+    default:
+      return "the package in " + name + " is damaged (error code " + std::to_string(ErrorCode(error)) + ")";
+  }
 }
 
 }  // namespace
@@ -137,7 +153,10 @@ int InspectSetup(const InspectRequest& request, std::ostream& out) {
   if (error == PackageError::kNone && !request.uninstaller_image.empty()) {
     error = WriteUninstallerImage(bytes, section, package, request.uninstaller_image);
   }
-  if (error != PackageError::kNone) report.Add("error", Report::Number(int64_t{ErrorCode(error)}));
+  if (error != PackageError::kNone) {
+    report.Add("error", Report::Number(int64_t{ErrorCode(error)}));
+    report.Add("problem", Report::Text(ErrorSentence(request.setup, error)));
+  }
   if (request.json) {
     WriteJson(report, out);
   } else {

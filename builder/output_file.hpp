@@ -8,9 +8,17 @@
 #include <filesystem>
 #include <fstream>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace valdorine::builder {
+
+// The exit code of a build ended by SIGINT or SIGTERM.
+inline constexpr int kInterruptedExitCode = 130;
+
+// From now on SIGINT and SIGTERM remove the temporary file of the output being written and end the
+// process with kInterruptedExitCode.
+void RemovePartialOutputOnInterrupt();
 
 class OutputFile {
  public:
@@ -32,6 +40,8 @@ class OutputFile {
 
  private:
   void Check(const char* action);
+  // ": " and the system's reason for the last failure, when it gave one.
+  static std::string SystemReason();
 
   std::filesystem::path destination_;
   std::filesystem::path temporary_;

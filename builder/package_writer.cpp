@@ -71,11 +71,14 @@ void WritePeChecksum(OutputFile& out, const StubImage& stub) {
 
 }  // namespace
 
-void BuildSetup(const BuildOptions& options) {
+BuildSummary BuildSetup(const BuildOptions& options) {
   StubImage stub(ReadWholeFile(options.stub), options.stub.string());
   const std::vector<PackedFile> files = CollectInputFiles(options.files);
   if (options.archive_in_file && files.empty()) {
     throw BuildError("an archive after the section needs at least one file");
+  }
+  if (options.archive_in_file && !stub.StubSignature().empty()) {
+    throw BuildError("a signed stub needs the archive inside the section (leave out archive-in-file)");
   }
 
   PackageHeader header;
@@ -108,6 +111,7 @@ void BuildSetup(const BuildOptions& options) {
 
   const uint32_t raw_size = stub.AlignedSectionSize(options.archive_in_file ? archive_offset : archive_offset + summary.length);
   if (!options.archive_in_file) out.WriteZeros(stub.SectionFileOffset() + uint64_t{raw_size} - out.Size());
+  out.Write(stub.StubSignature());
   stub.AddSection(raw_size);
 
   header.package_length = static_cast<int32_t>(archive_offset + summary.length);
@@ -117,7 +121,10 @@ void BuildSetup(const BuildOptions& options) {
   out.Patch(0, stub.BeforeSection());
   out.Patch(stub.SectionFileOffset(), WritePackageHeader(header, script_length));
   WritePeChecksum(out, stub);
+  BuildSummary built{files.size(), 0, out.Size()};
+  for (const PackedFile& file : files) built.input_bytes += file.size;
   out.Commit();
+  return built;
 }
 
 }  // namespace valdorine::builder

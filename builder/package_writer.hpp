@@ -28,6 +28,13 @@ struct BuildOptions {
   unsigned threads = 1;
 };
 
-void BuildSetup(const BuildOptions& options);
+// What a build packed, for its summary line.
+struct BuildSummary {
+  size_t files = 0;
+  uint64_t input_bytes = 0;
+  uint64_t output_bytes = 0;
+};
+
+BuildSummary BuildSetup(const BuildOptions& options);
 
 }  // namespace valdorine::builder

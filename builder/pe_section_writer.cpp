@@ -13,7 +13,7 @@ namespace valdorine::builder {
 namespace {
 
 constexpr uint16_t kMachineI386 = 0x14C;
-constexpr uint16_t kMachineAmd64 = 0x8664;  // the test flavour for machines without 32-bit code
+constexpr uint16_t kMachineAmd64 = 0x8664;
 constexpr uint32_t kSetupSectionCharacteristics = 0x40000040;  // initialised data, readable
 
 constexpr uint32_t kFilePageSize = 0x1000;
@@ -43,8 +43,9 @@ void StubImage::ValidateAndLocate(const std::string& stub_name) {
   const uint16_t machine = static_cast<uint16_t>(U32(pe_offset_ + pe::kMachine));
   const uint16_t magic = static_cast<uint16_t>(U32(pe_offset_ + pe::kOptionalMagic));
   if (!(machine == kMachineI386 && magic == pe::kPe32Magic) && !(machine == kMachineAmd64 && magic == pe::kPe32PlusMagic)) {
-    refuse("is not an x86 Windows executable");
+    refuse("is not an x86 or x64 Windows executable");
   }
+  SetSignatureAside(refuse);
 
   const uint16_t count = static_cast<uint16_t>(U32(pe_offset_ + pe::kSectionCount));
   const uint16_t optional_size = static_cast<uint16_t>(U32(pe_offset_ + pe::kOptionalHeaderSize));
@@ -77,7 +78,7 @@ void StubImage::ValidateAndLocate(const std::string& stub_name) {
       !std::all_of(bytes_.begin() + table_end_, bytes_.begin() + new_entry_end, [](uint8_t b) { return b == 0; })) {
     refuse("has no room in its headers for another section");
   }
-  if (end_of_data < bytes_.size()) refuse("has data after its last section (is it signed?)");
+  if (end_of_data < bytes_.size()) refuse("has data after its last section that is not a signature");
 
   // The package starts on a page boundary of the file, so that a loader can map it straight from
   // the file: Wine reads a section that is not page-aligned in the file into private memory, which
@@ -85,6 +86,19 @@ void StubImage::ValidateAndLocate(const std::string& stub_name) {
   section_file_offset_ = static_cast<uint32_t>(AlignUp(end_of_data, std::max(file_alignment_, kFilePageSize)));
   section_virtual_address_ = static_cast<uint32_t>(end_of_image);
   bytes_.resize(section_file_offset_, 0);
+}
+
+template <typename Refuse>
+void StubImage::SetSignatureAside(Refuse refuse) {
+  const uint64_t signature_start = SignatureStart(bytes_, pe_offset_, bytes_.size());
+  if (signature_start == bytes_.size()) return;
+  const auto table = std::span(bytes_).subspan(static_cast<size_t>(signature_start));
+  if (CertificateTableLength(table) != table.size()) refuse("has a signature that is not a certificate table");
+  signature_.assign(table.begin(), table.end());
+  bytes_.resize(static_cast<size_t>(signature_start));
+  // The setup is unsigned until its author signs it; the stub's signature follows the package.
+  const uint32_t directory = *CertificateDirectory(bytes_, pe_offset_);
+  std::fill_n(bytes_.begin() + directory, 8, 0);
 }
 
 uint64_t StubImage::ChecksumFieldOffset() const { return pe_offset_ + pe::kChecksum; }

@@ -1,7 +1,8 @@
 // Adds the `.setup` section to a copy of the installer stub so that Windows loads the result:
 // the new section table entry, the section count, SizeOfImage and SizeOfInitializedData. The
 // section's raw size is a multiple of both alignments, so removing the section again (the
-// uninstaller image) restores the stub's sizes exactly.
+// uninstaller image) restores the stub's sizes exactly. A signed stub's certificate table is set
+// aside and written after the package, where the installer finds it again for the uninstaller.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +14,9 @@ namespace valdorine::builder {
 
 class StubImage {
  public:
-  // Validates the stub (a 32-bit PE with room in its headers for one more section entry and
-  // nothing after its last section); throws BuildError naming `stub_name` otherwise.
+  // Validates the stub (a 32-bit or 64-bit x86 PE with room in its headers for one more section
+  // entry and nothing after its last section but a signature); throws BuildError naming
+  // `stub_name` otherwise.
   StubImage(std::vector<uint8_t> bytes, const std::string& stub_name);
 
   // Where the section's data starts in the output file.
@@ -29,12 +31,17 @@ class StubImage {
 
   // The bytes before the section: the stub with its headers, padded to the section's offset.
   std::span<const uint8_t> BeforeSection() const { return bytes_; }
+  // A signed stub's certificate table, to follow the package; empty for an unsigned stub.
+  std::span<const uint8_t> StubSignature() const { return signature_; }
 
  private:
   uint32_t U32(uint64_t offset) const;
   void ValidateAndLocate(const std::string& stub_name);
+  template <typename Refuse>
+  void SetSignatureAside(Refuse refuse);
 
   std::vector<uint8_t> bytes_;
+  std::vector<uint8_t> signature_;
   uint32_t pe_offset_ = 0;
   uint32_t table_end_ = 0;
   uint32_t file_alignment_ = 0;

@@ -43,9 +43,9 @@ Project DefaultProject() {
 
 }  // namespace
 
-Project ParseProject(std::string_view text, const std::filesystem::path& file) {
+Project ParseProject(std::string_view text, const std::filesystem::path& file, const Variables& variables) {
   const toml::table document = ParseToml(text, file);
-  ProjectContext context(file, file.parent_path());
+  ProjectContext context(file, file.parent_path(), variables);
   TableReader root(&document, "", context);
   Project project = DefaultProject();
   ReadProductSettings(root, project);
@@ -60,11 +60,11 @@ Project ParseProject(std::string_view text, const std::filesystem::path& file) {
   return project;
 }
 
-Project LoadProject(const std::filesystem::path& file) {
+Project LoadProject(const std::filesystem::path& file, const Variables& variables) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw BuildError("cannot read the project file " + file.string());
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return ParseProject(text, file);
+  return ParseProject(text, file, variables);
 }
 
 std::vector<uint8_t> ProjectScriptBytes(const Project& project) {

@@ -14,6 +14,7 @@
 #include "format/file_entry.hpp"
 #include "format/install_script.hpp"
 #include "format/package_layout.hpp"
+#include "project_variables.hpp"
 
 namespace valdorine::builder {
 
@@ -33,12 +34,13 @@ struct Project {
   std::vector<std::string> warnings;   // worth telling the author, but not stopping the build
 };
 
-// Reads the project file. Throws BuildError listing every problem.
-Project LoadProject(const std::filesystem::path& file);
+// Reads the project file, its texts' ${name} taken from `variables`. Throws BuildError listing
+// every problem.
+Project LoadProject(const std::filesystem::path& file, const Variables& variables = {});
 
 // Reads a project from `text`, as if it were the file `file` (which names it in messages and is
 // where relative paths start).
-Project ParseProject(std::string_view text, const std::filesystem::path& file);
+Project ParseProject(std::string_view text, const std::filesystem::path& file, const Variables& variables = {});
 
 // The project's install script as the installer reads it. Throws BuildError when the script
 // would be refused (which validation should have prevented).

@@ -145,7 +145,7 @@ void TableReader::UnknownChoice(std::string_view key, const std::string& text, c
 std::optional<std::string> TableReader::Text(std::string_view key) {
   const toml::node* node = Node(key);
   if (!node) return std::nullopt;
-  if (auto text = node->value<std::string>(); text && node->is_string()) return text;
+  if (node->is_string()) return Expanded(key, node->as_string()->get());
   WrongType(key, "a text");
   return std::nullopt;
 }
@@ -201,18 +201,27 @@ std::optional<toml::date_time> TableReader::DateTime(std::string_view key) {
   return node->as_date_time()->get();
 }
 
+std::optional<std::string> TableReader::Expanded(std::string_view key, const std::string& text) {
+  std::string problem;
+  auto expanded = ExpandVariables(text, context_->Defined(), problem);
+  if (!expanded) Problem(key, problem);
+  return expanded;
+}
+
 std::vector<std::string> TableReader::TextList(std::string_view key) {
   const toml::node* node = Node(key);
   if (!node) return {};
-  if (node->is_string()) return {node->as_string()->get()};
   std::vector<std::string> texts;
   const toml::array* array = node->as_array();
-  bool all_texts = array != nullptr;
+  bool all_texts = array != nullptr || node->is_string();
+  auto add = [&](const toml::node& item) {
+    if (!item.is_string()) all_texts = false;
+    if (!item.is_string()) return;
+    if (auto text = Expanded(key, item.as_string()->get())) texts.push_back(std::move(*text));
+  };
+  if (node->is_string()) add(*node);
   if (array) {
-    for (const toml::node& item : *array) {
-      if (!item.is_string()) all_texts = false;
-      if (item.is_string()) texts.push_back(item.as_string()->get());
-    }
+    for (const toml::node& item : *array) add(item);
   }
   if (!all_texts) {
     WrongType(key, "a text or an array of texts");

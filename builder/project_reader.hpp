@@ -14,6 +14,7 @@
 #include <toml++/toml.h>
 
 #include "core/string.hpp"
+#include "project_variables.hpp"
 #include "text_codec.hpp"
 
 namespace valdorine::builder {
@@ -21,11 +22,13 @@ namespace valdorine::builder {
 // What reading the project found wrong, and the folder its relative paths start from.
 class ProjectContext {
  public:
-  ProjectContext(std::filesystem::path file, std::filesystem::path base_folder)
-      : file_(std::move(file)), base_folder_(std::move(base_folder)) {}
+  ProjectContext(std::filesystem::path file, std::filesystem::path base_folder, Variables variables = {})
+      : file_(std::move(file)), base_folder_(std::move(base_folder)), variables_(std::move(variables)) {}
 
   const std::filesystem::path& File() const { return file_; }
   const std::filesystem::path& BaseFolder() const { return base_folder_; }
+  // The command line's -D definitions, which ${name} in the project's texts refers to.
+  const Variables& Defined() const { return variables_; }
 
   void Problem(const toml::source_region& where, const std::string& message);
   void Warning(const std::string& message) { warnings_.push_back(message); }
@@ -48,6 +51,7 @@ class ProjectContext {
 
   std::filesystem::path file_;
   std::filesystem::path base_folder_;
+  Variables variables_;
   std::vector<Located> problems_;
   std::vector<std::string> warnings_;
 };
@@ -76,7 +80,7 @@ class TableReader {
   ProjectContext& Context() const { return *context_; }
 
   // Typed look-ups: nothing when the key is absent; a problem (and nothing) when the value has the
-  // wrong type or lies outside the range.
+  // wrong type or lies outside the range. Texts have their ${name} variables replaced.
   std::optional<std::string> Text(std::string_view key);
   std::optional<int64_t> Integer(std::string_view key, int64_t min, int64_t max);
   std::optional<double> Float(std::string_view key, double min, double max);
@@ -131,6 +135,8 @@ class TableReader {
 
  private:
   const toml::node* Node(std::string_view key);
+  // `text` of `key` with its variables replaced; a problem at the key for an undefined one.
+  std::optional<std::string> Expanded(std::string_view key, const std::string& text);
   void WrongType(std::string_view key, const std::string& expected);
   void UnknownChoice(std::string_view key, const std::string& text, const std::vector<std::string>& valid);
   toml::source_region Where(std::string_view key) const;

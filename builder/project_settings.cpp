@@ -9,12 +9,23 @@
 namespace valdorine::builder {
 namespace {
 
+// A version is what the installer can compare: it begins with a number ("1.0", "2.3.1b").
+void ReadVersion(TableReader& t, String& version) {
+  if (!t.Has("version")) t.Problem("version", "the product needs a version, such as \"1.0\"");
+  const std::optional<std::string> text = t.Text("version");
+  if (!text) return;
+  if (text->empty() || !std::isdigit(static_cast<unsigned char>(text->front()))) {
+    t.Problem("version", "\"" + *text + "\" is not a version: numbers separated by dots, such as \"1.0\"");
+    return;
+  }
+  t.Ansi("version", version);
+}
+
 void ReadProduct(TableReader t, Project& project) {
   InstallScript& s = project.script;
   if (!t.Has("name")) t.Problem("name", "the product needs a name");
-  if (!t.Has("version")) t.Problem("version", "the product needs a version, such as \"1.0\"");
   t.Wide("name", s.ProductName);
-  t.Ansi("version", s.DisplayVersion);
+  ReadVersion(t, s.DisplayVersion);
   t.Wide("publisher", s.Publisher);
   t.Wide("description", s.ProductDescription);
   t.ChoiceInto<uint8_t>("bitness", s.Bitness, {{"any", 0}, {"64-bit", 1}, {"32-bit-only", 2}});

@@ -34,6 +34,12 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/builder/main.cpp)
   add_executable(valdorine-build builder/main.cpp)
   target_compile_options(valdorine-build PRIVATE ${VALDORINE_WARNINGS})
   target_link_libraries(valdorine-build PRIVATE valdorine_builder)
+  # `cmake --install build/host --prefix PREFIX` puts the builder in PREFIX/bin and the stub of the
+  # build tree's win32 flavour in PREFIX/share/valdorine, where the builder finds it by default.
+  include(GNUInstallDirs)
+  set(VALDORINE_STUB "${CMAKE_BINARY_DIR}/../win32/ValdorineSetup.exe" CACHE FILEPATH "the installer stub to install")
+  install(TARGETS valdorine-build RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${VALDORINE_STUB} DESTINATION ${CMAKE_INSTALL_DATADIR}/valdorine OPTIONAL)
 endif()
 
 valdorine_sources(portable_test_sources tests/unit tests/unit/host)

@@ -22,6 +22,7 @@ set(VALDORINE_PORTABLE_MODULES
   src/paths/path_completion.cpp
   src/paths/variable_tokens.cpp
   src/paths/version_parts.cpp
+  src/run/exit_code.cpp
   src/uninstall/uninstall_data_text.cpp
 )
 

@@ -1,8 +1,10 @@
 #include "format/package_contents.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "core/string.hpp"
+#include "format/checksum_accumulator.hpp"
 #include "format/script_cipher.hpp"
 #include "format/xz_codec.hpp"
 
@@ -63,11 +65,31 @@ PackageError CheckArchiveInFile(uint64_t file_size, const SetupSection& section,
   return exact || padded_before_signature ? PackageError::kNone : PackageError::kArchiveLengthMismatch;
 }
 
+FileRange UninstallerTail(const SetupSection& section, const PackageView& package, bool archive_in_file,
+                          uint64_t file_size, uint64_t signature_start) {
+  uint64_t start = uint64_t{section.file_offset} + section.raw_size;
+  if (archive_in_file) {
+    start = std::max(start, ArchiveFileOffset(section, package) + static_cast<uint64_t>(package.header.archive_length));
+  }
+  const uint64_t end = std::min(signature_start, file_size);
+  start = std::min(start, end);
+  return {start, end - start};
+}
+
 uint32_t StubChecksum(std::span<const uint8_t> before_section, uint32_t pe_offset) {
   const uint64_t start = uint64_t{pe_offset} + kStubChecksumStart;
   if (start >= before_section.size()) return PackageChecksum(nullptr, 0);
   const auto covered = before_section.subspan(static_cast<size_t>(start));
-  return PackageChecksum(covered.data(), static_cast<int64_t>(covered.size()));
+  const auto directory = CertificateDirectory(before_section, pe_offset);
+  if (!directory || *directory < start) return PackageChecksum(covered.data(), static_cast<int64_t>(covered.size()));
+  // Signing fills in the certificate directory; it counts as zeros, as in an unsigned file.
+  constexpr std::array<uint8_t, 8> kUnsignedDirectory{};
+  const size_t before_directory = static_cast<size_t>(*directory - start);
+  ChecksumAccumulator checksum;
+  checksum.Add(covered.first(before_directory));
+  checksum.Add(kUnsignedDirectory);
+  checksum.Add(covered.subspan(before_directory + kUnsignedDirectory.size()));
+  return checksum.Result();
 }
 
 PackageError CheckStubChecksum(std::span<const uint8_t> before_section, const SetupSection& section,

@@ -40,8 +40,21 @@ PackageError CheckArchiveInFile(uint64_t file_size, const SetupSection& section,
                                 uint64_t signature_start);
 uint64_t ArchiveFileOffset(const SetupSection& section, const PackageView& package);
 
+// The installer's bytes that its uninstaller image keeps after the stub's sections: from the end
+// of the package (the section, or the archive behind it) up to the installer's own signature,
+// which belongs to the setup and not to the uninstaller. A signed stub's certificate table, which
+// the builder places there, is what such bytes hold.
+struct FileRange {
+  uint64_t offset = 0;
+  uint64_t length = 0;
+};
+FileRange UninstallerTail(const SetupSection& section, const PackageView& package, bool archive_in_file,
+                          uint64_t file_size, uint64_t signature_start);
+
 // Integrity mode 1: the package checksum of the file before the section, from the PE header + 92
-// on, must equal the header's stub checksum (40).
+// on, must equal the header's stub checksum (40). The certificate directory counts as zeros, so
+// signing the finished file (which sets it and the PE checksum before it) keeps the check passing
+// while an unsigned file is checked exactly as before.
 uint32_t StubChecksum(std::span<const uint8_t> before_section, uint32_t pe_offset);
 PackageError CheckStubChecksum(std::span<const uint8_t> before_section, const SetupSection& section,
                                uint32_t expected);

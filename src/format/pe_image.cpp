@@ -88,8 +88,10 @@ bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<co
   }
   // The padding before the section goes with it, so an image of a stub is that stub again.
   const uint32_t padding = AlignmentPadding(before_section, section);
+  const uint32_t table_length = CertificateTableLength(after_section);
+  const auto kept_after = table_length == 0 ? after_section : after_section.first(table_length);
   image.assign(before_section.begin(), before_section.end() - padding);
-  image.insert(image.end(), after_section.begin(), after_section.end());
+  image.insert(image.end(), kept_after.begin(), kept_after.end());
   const std::span<uint8_t> bytes(image);
 
   const uint32_t pe_offset = section.pe_offset;
@@ -110,14 +112,11 @@ bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<co
   std::copy(image.begin() + section.entry_offset + pe::kSectionEntrySize,
             image.begin() + section.table_end + pe::kSectionEntrySize, image.begin() + section.entry_offset);
 
-  // A signature that followed the section now starts earlier in the file.
-  const uint32_t shift = DirectoryShift(bytes, pe_offset);
-  const uint64_t certificate = pe_offset + pe::kCertificateTable + shift;
-  auto directories = U32At(bytes, pe_offset + pe::kDirectoryCount + shift);
-  auto certificate_offset = U32At(bytes, certificate);
-  if (directories && *directories > 4 && certificate_offset && *certificate_offset > section.file_offset &&
-      certificate + 4 <= section.entry_offset) {
-    StoreU32(bytes.subspan(static_cast<size_t>(certificate)), *certificate_offset - raw - padding);
+  // The image is signed exactly when the stub was: its certificate table follows the sections.
+  if (auto directory = CertificateDirectory(bytes, pe_offset)) {
+    const uint32_t table_offset = static_cast<uint32_t>(before_section.size() - padding);
+    StoreU32(bytes.subspan(*directory), table_length == 0 ? 0 : table_offset);
+    StoreU32(bytes.subspan(*directory + 4), table_length);
   }
 
   // The PE checksum of the installer no longer fits the smaller file.
@@ -127,20 +126,48 @@ bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<co
   return true;
 }
 
-uint32_t DirectoryShift(std::span<const uint8_t> file_head, uint32_t pe_offset) {
-  return U16At(file_head, uint64_t{pe_offset} + pe::kOptionalMagic) == pe::kPe32PlusMagic ? pe::kPe32PlusDirectoryShift : 0;
+std::optional<uint32_t> CertificateDirectory(std::span<const uint8_t> file_head, uint32_t pe_offset) {
+  constexpr uint32_t kCertificateIndex = 4;
+  constexpr uint32_t kDirectoryEntrySize = 8;
+  auto magic = U16At(file_head, uint64_t{pe_offset} + pe::kOptionalMagic);
+  auto optional_size = U16At(file_head, uint64_t{pe_offset} + pe::kOptionalHeaderSize);
+  if (!magic || !optional_size || (*magic != pe::kPe32Magic && *magic != pe::kPe32PlusMagic)) return std::nullopt;
+  // The directory count and the directories follow the fields that 64-bit images widen.
+  const uint32_t count_field = pe::kOptionalHeader + (*magic == pe::kPe32Magic ? 92 : 108);
+  auto count = U32At(file_head, uint64_t{pe_offset} + count_field);
+  const uint64_t entry = uint64_t{pe_offset} + count_field + 4 + kCertificateIndex * kDirectoryEntrySize;
+  if (!count || *count <= kCertificateIndex || entry + kDirectoryEntrySize > file_head.size() ||
+      entry + kDirectoryEntrySize > uint64_t{pe_offset} + pe::kOptionalHeader + *optional_size) {
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(entry);
+}
+
+uint32_t CertificateTableLength(std::span<const uint8_t> bytes) {
+  constexpr uint32_t kHeaderSize = 8;  // length, revision, type
+  uint64_t end = 0;
+  while (end + kHeaderSize <= bytes.size()) {
+    ByteReader reader(bytes.subspan(static_cast<size_t>(end)));
+    const uint32_t length = *reader.ReadU32();
+    const uint16_t revision = *reader.ReadU16();
+    const uint16_t type = *reader.ReadU16();
+    const bool known = (revision == 0x0100 || revision == 0x0200) && type >= 1 && type <= 4;
+    if (!known || length < kHeaderSize || end + length > bytes.size()) break;
+    end = (end + length + 7) / 8 * 8;  // entries start on 8-byte boundaries
+  }
+  if (end == 0) return 0;
+  const uint64_t table_end = std::min<uint64_t>(end, bytes.size());
+  // Only zeros may follow the table: the padding that signing the whole file put before its own
+  // signature.
+  const auto rest = bytes.subspan(static_cast<size_t>(table_end));
+  return std::all_of(rest.begin(), rest.end(), [](uint8_t b) { return b == 0; }) ? static_cast<uint32_t>(table_end) : 0;
 }
 
 uint64_t SignatureStart(std::span<const uint8_t> file_head, uint32_t pe_offset, uint64_t file_size) {
-  constexpr uint32_t kCertificateDirectory = 4;
-  const uint64_t fields = uint64_t{pe_offset} + DirectoryShift(file_head, pe_offset);
-  auto directories = U32At(file_head, fields + pe::kDirectoryCount);
-  auto offset = U32At(file_head, fields + pe::kCertificateTable);
-  auto size = U32At(file_head, fields + pe::kCertificateTable + 4);
-  if (!directories || *directories <= kCertificateDirectory || !offset || !size || *size == 0 ||
-      uint64_t{*offset} + *size != file_size) {
-    return file_size;
-  }
+  auto directory = CertificateDirectory(file_head, pe_offset);
+  auto offset = directory ? U32At(file_head, *directory) : std::nullopt;
+  auto size = directory ? U32At(file_head, *directory + 4) : std::nullopt;
+  if (!offset || !size || *size == 0 || uint64_t{*offset} + *size != file_size) return file_size;
   return *offset;
 }
 

@@ -1,9 +1,12 @@
 // The PE layout that the package relies on: finding the `.setup` section in the installer's own
 // file, the copy of the installer without that section (the uninstaller image), and the header
-// fields that the builder changes when it adds the section. Offsets are those of 32-bit images.
+// fields that the builder changes when it adds the section. Header offsets are the same in 32-bit
+// (PE32) and 64-bit (PE32+) images up to the checksum; the data directories differ (see
+// CertificateDirectory).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -24,17 +27,14 @@ inline constexpr uint32_t kSectionCount = 6;
 inline constexpr uint32_t kOptionalHeaderSize = 20;
 inline constexpr uint32_t kOptionalHeader = 24;
 inline constexpr uint32_t kOptionalMagic = 24;
-inline constexpr uint16_t kPe32Magic = 0x10B;
-inline constexpr uint16_t kPe32PlusMagic = 0x20B;
-inline constexpr uint32_t kPe32PlusDirectoryShift = 16;
 inline constexpr uint32_t kSizeOfInitializedData = 32;
 inline constexpr uint32_t kSectionAlignment = 56;
 inline constexpr uint32_t kFileAlignment = 60;
 inline constexpr uint32_t kSizeOfImage = 80;
 inline constexpr uint32_t kSizeOfHeaders = 84;
 inline constexpr uint32_t kChecksum = 88;
-inline constexpr uint32_t kDirectoryCount = 116;      // of a 32-bit image
-inline constexpr uint32_t kCertificateTable = 152;    // of a 32-bit image: file offset and size of the signature
+inline constexpr uint16_t kPe32Magic = 0x10B;
+inline constexpr uint16_t kPe32PlusMagic = 0x20B;
 // Fields relative to a section table entry.
 inline constexpr uint32_t kVirtualSize = 8;
 inline constexpr uint32_t kVirtualAddress = 12;
@@ -59,9 +59,14 @@ struct SetupSection {
   uint32_t MappedSize() const { return virtual_size != 0 ? virtual_size : raw_size; }
 };
 
-// How much further than in a 32-bit image the data directories lie: kPe32PlusDirectoryShift for a
-// PE32+ optional header, else 0.
-uint32_t DirectoryShift(std::span<const uint8_t> file_head, uint32_t pe_offset);
+// Where the certificate-table directory entry (file offset and size of a signature, 8 bytes) lies
+// in the file: after the PE header at 152 in a 32-bit image and at 168 in a 64-bit one. None when
+// the optional header is of neither kind, has no such entry, or the entry lies beyond `file_head`.
+std::optional<uint32_t> CertificateDirectory(std::span<const uint8_t> file_head, uint32_t pe_offset);
+
+// The length of the certificate table (the WIN_CERTIFICATE entries a signing tool writes) that
+// `bytes` begin with, when nothing but zero padding follows it; 0 when `bytes` are not one.
+uint32_t CertificateTableLength(std::span<const uint8_t> bytes);
 
 // Where a signed file's signature begins: the attribute certificate table that the signing tool
 // appends as the file's last bytes (file offset and size from the header's certificate-table
@@ -73,8 +78,12 @@ uint64_t SignatureStart(std::span<const uint8_t> file_head, uint32_t pe_offset, 
 PackageError LocateSetupSection(std::span<const uint8_t> file_head, SetupSection& section);
 
 // The installer without its package: the file's first `section.file_offset` bytes and the bytes
-// `after_section` that followed the package, with the section removed from the headers and the
-// PE checksum recomputed. False when the headers do not lie inside `before_section`.
+// `after_section` that followed the package (up to the installer's own signature, when signed),
+// with the section removed from the headers and the PE checksum recomputed. When `after_section`
+// is a certificate table (the signature of a signed stub, which the builder keeps there), the
+// certificate directory points at it again, so the image is the signed stub byte for byte;
+// otherwise the image carries no signature. False when the headers do not lie inside
+// `before_section`.
 bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<const uint8_t> after_section,
                            const SetupSection& section, std::vector<uint8_t>& image);
 

@@ -103,6 +103,8 @@ bool ApplySwitch(const String& body, RunSwitches& switches) {
     switches.silent_mode = true;
   } else if (EqualsIgnoreCase(body.Wide(), u"MIN")) {
     switches.minimised_start = true;
+  } else if (EqualsIgnoreCase(body.Wide(), u"ExitCodes")) {
+    switches.deployment_exit_codes = true;
   } else {
     return false;
   }

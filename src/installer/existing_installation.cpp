@@ -74,7 +74,7 @@ String FromAnsi(const String& narrow) { return WideFromNarrow(narrow, code_page:
   if (ShowMustUninstallPage() == PageResult::kAccepted) {
     StartProcess(UninstallAndRestartCommand(command, FromWinText(GetCommandLineW())), {});
   }
-  OrderlyExit(1);
+  ExitInstallation(RunOutcome::kCancelled);
 }
 
 void RefuseDowngrade(const InstallScript& script) {
@@ -83,7 +83,7 @@ void RefuseDowngrade(const InstallScript& script) {
   const String floor = ReadLimited(key, u"NoDowngradeBelow");
   if (floor.IsEmpty() || !IsBelow(FromAnsi(script.DisplayVersion), floor)) return;
   if (!Switches().automatic_mode) ShowErrorBox(LanguageMessage(106, {floor}));
-  OrderlyExit(1);
+  ExitInstallation(RunOutcome::kFailed);
 }
 
 void AskAboutExistingInstallation(const RunState& run, ExistingKind kind) {

@@ -20,7 +20,7 @@ void ShowFatalWide(const char16_t* text) {
                 reinterpret_cast<const wchar_t*>(caption.Wide()),
                 MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TASKMODAL);
   }
-  OrderlyExit(1);
+  ExitInstallation(RunOutcome::kFailed);
 }
 
 void ShowFatalNarrow(const char* text) {

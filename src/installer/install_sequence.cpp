@@ -365,6 +365,13 @@ void Install(const InstallScript& script) {
   WriteInstallLog(FailureSummary(), run.existing_installation, !Automatic());
 }
 
+// Failures in the summary make a failed run; files left for the restart one that needs it.
+RunOutcome CompletedOutcome() {
+  if (!FailureSummary().IsEmpty()) return RunOutcome::kFailed;
+  if ((Run().options.word1 & option1::kRestartAfterInstall) != 0) return RunOutcome::kRestartNeeded;
+  return RunOutcome::kCompleted;
+}
+
 void Finish(const InstallScript& script) {
   Run().reboot_wanted = RebootWanted();
   RunExitBatch(script);
@@ -385,7 +392,7 @@ void RunInstallation() {
   AskAndDecide(script);
   Install(script);
   Finish(script);
-  OrderlyExit(1);
+  ExitInstallation(CompletedOutcome());
 }
 
 }  // namespace valdorine

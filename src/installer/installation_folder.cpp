@@ -113,6 +113,14 @@ String FolderWriteRefusal(const String& folder) {
   return {};
 }
 
+// A folder taken without the page (automatic mode, or no page to show) is created and tried in
+// the same way; one that cannot be used ends the run before anything is installed or registered.
+String UsableFolderWithoutPage(const String& folder) {
+  const String refusal = FolderWriteRefusal(folder);
+  if (!refusal.IsEmpty()) RefuseInstallation(refusal);
+  return folder;
+}
+
 FolderRules RulesOf(const RunState& run) {
   return {(run.options.word2 & option2::kRefuseNetworkFolder) != 0,
           (run.options.word2 & option2::kRefuseRemovableFolder) != 0,
@@ -123,7 +131,9 @@ FolderRules RulesOf(const RunState& run) {
 String ChooseFolder(String folder, const InstallScript& script) {
   for (;;) {
     const auto required_space = [](const String& chosen) { return EstimateInstallSize(chosen, Script()); };
-    if (ShowChooseDirPage(folder, required_space) == PageResult::kCancelled) CancelInstallation();
+    const PageResult result = ShowChooseDirPage(folder, required_space);
+    if (result == PageResult::kNotAvailable) return UsableFolderWithoutPage(folder);
+    if (result == PageResult::kCancelled) CancelInstallation();
     folder.TrimRight();
     folder.RemoveTrailing(u'\\');
     if (folder.IsEmpty()) continue;
@@ -171,8 +181,7 @@ String NewInstallationFolder(const String& default_folder, const InstallScript& 
   if (!Switches().automatic_mode && (Run().options.word1 & option1::kChooseDirPage) != 0) {
     return ChooseFolder(folder, script);
   }
-  CreateFolderTree(folder);
-  return folder;
+  return UsableFolderWithoutPage(folder);
 }
 
 FolderRefusal CheckChosenFolder(const String& folder, const FolderRules& rules) {

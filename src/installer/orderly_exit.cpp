@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "diagnostics/notifications.hpp"
+#include "run/run_switches.hpp"
 #include "ui/progress_window.hpp"
 
 namespace valdorine {
@@ -26,6 +27,10 @@ void OrderlyExit(int exit_code) {
   FinishNotifications();
   OleUninitialize();
   ExitProcess(static_cast<UINT>(exit_code));
+}
+
+void ExitInstallation(RunOutcome outcome) {
+  OrderlyExit(InstallationExitCode(outcome, Switches().deployment_exit_codes));
 }
 
 }  // namespace valdorine

@@ -12,17 +12,17 @@ namespace valdorine {
 void CancelInstallation() {
   SendNotification(Script().CancelNotifyURL, false);
   if (!Switches().automatic_mode) ShowWarning(LanguageString(98), LanguageString(111));
-  OrderlyExit(1);
+  ExitInstallation(RunOutcome::kCancelled);
 }
 
 void CancelQuietly() {
   SendNotification(Script().CancelNotifyURL, false);
-  OrderlyExit(1);
+  ExitInstallation(RunOutcome::kCancelled);
 }
 
 void RefuseInstallation(const String& message) {
   ShowErrorBox(message);
-  OrderlyExit(1);
+  ExitInstallation(RunOutcome::kFailed);
 }
 
 }  // namespace valdorine

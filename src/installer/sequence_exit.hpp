@@ -1,4 +1,5 @@
-// The install sequence's two ways of stopping early, both ending in the orderly exit with code 1.
+// The install sequence's ways of stopping early, each ending in the orderly exit with the exit
+// code of a cancellation or a failure.
 #pragma once
 
 #include "core/string.hpp"

@@ -51,7 +51,7 @@ void CheckBitness(const InstallScript& script) {
   const bool windows_64bit = Is64BitWindows();
   const int missing = MissingBitness(script.Bitness, windows_64bit);
   if (missing != 0) {
-    if (Switches().automatic_mode) OrderlyExit(1);
+    if (Switches().automatic_mode) ExitInstallation(RunOutcome::kFailed);
     RefuseInstallation(LanguageMessage(81, {String::FormatWide(u"%d", missing)}));
   }
   if (script.Bitness == 1 && windows_64bit) {

@@ -3,17 +3,6 @@
 #include "format/package_contents.hpp"
 
 namespace valdorine {
-namespace {
-
-// Where the signature of a signed installer begins (its file size when unsigned), from the headers
-// of the file.
-uint64_t InstallerSignatureStart(InstallPackage& package) {
-  std::vector<uint8_t> headers;
-  if (!ReadInstallerBytes(package, 0, package.section.table_end, headers)) return package.file_size;
-  return SignatureStart(headers, package.section.pe_offset, package.file_size);
-}
-
-}  // namespace
 
 PackageError PackageArchive::Open(InstallPackage& package, const PackageSettings& settings) {
   const PackageView& view = package.view;

@@ -48,4 +48,10 @@ PackageError OpenPackage(HINSTANCE instance, const String& path, InstallPackage&
   return ReadPackageHeader(package.mapped_section, package.view);
 }
 
+uint64_t InstallerSignatureStart(InstallPackage& package) {
+  std::vector<uint8_t> headers;
+  if (!ReadInstallerBytes(package, 0, package.section.table_end, headers)) return package.file_size;
+  return SignatureStart(headers, package.section.pe_offset, package.file_size);
+}
+
 }  // namespace valdorine

@@ -41,4 +41,8 @@ PackageError OpenPackage(HINSTANCE instance, const String& path, InstallPackage&
 // Reads `count` bytes of the installer's file from `offset`; false on any failure.
 bool ReadInstallerBytes(InstallPackage& package, uint64_t offset, uint64_t count, std::vector<uint8_t>& bytes);
 
+// Where the signature of a signed installer begins (its file size when unsigned), from the headers
+// of the file.
+uint64_t InstallerSignatureStart(InstallPackage& package);
+
 }  // namespace valdorine

@@ -1,7 +1,5 @@
 #include "package/uninstaller_image.hpp"
 
-#include <algorithm>
-
 #include "format/package_contents.hpp"
 
 namespace valdorine {
@@ -17,22 +15,14 @@ KeptImage& Kept() {
   return kept;
 }
 
-// Where the bytes that follow the package begin: the end of the section's raw data, or of the
-// archive when it lies behind the section. The uninstaller does not carry the archive.
-uint64_t EndOfPackage(const InstallPackage& package, bool archive_in_file) {
-  const uint64_t section_end = uint64_t{package.section.file_offset} + package.section.raw_size;
-  if (!archive_in_file) return section_end;
-  return std::max(section_end, ArchiveFileOffset(package.section, package.view) +
-                                   static_cast<uint64_t>(package.view.header.archive_length));
-}
-
 }  // namespace
 
 PackageError KeepUninstallerImage(InstallPackage& package, std::span<const uint8_t> before_section,
                                   bool archive_in_file) {
-  const uint64_t tail_start = std::min(EndOfPackage(package, archive_in_file), package.file_size);
+  const FileRange range = UninstallerTail(package.section, package.view, archive_in_file, package.file_size,
+                                          InstallerSignatureStart(package));
   std::vector<uint8_t> tail;
-  if (!ReadInstallerBytes(package, tail_start, package.file_size - tail_start, tail)) {
+  if (!ReadInstallerBytes(package, range.offset, range.length, tail)) {
     return PackageError::kUninstallerImageRead;
   }
   KeptImage& kept = Kept();

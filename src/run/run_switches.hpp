@@ -17,6 +17,7 @@ struct RunSwitches {
   String product_name_override;             // /n:"name" (wide)
   String run_after_command;                 // /r:"program" (wide)
   String batch_additions[3];                // /b1: /b2: /b3: (ANSI code page, CR LF between commands)
+  bool deployment_exit_codes = false;       // /exitcodes: 0, 3010, 1602, 1603 instead of always 1
 };
 
 // The process's switches.

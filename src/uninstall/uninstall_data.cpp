@@ -93,7 +93,14 @@ String UninstallDataPath() {
   return JoinPath(folder, String::FromWide(u"Uninstall.DAT"));
 }
 
-bool WriteUninstallData(String* written) { return WriteUninstallFile(InstallationContent(Script()), written); }
+bool WriteUninstallData(String* written) {
+  UninstallDataContent content = InstallationContent(Script());
+  String earlier;
+  if (Run().existing_installation && ReadWholeFile(UninstallDataPath(), earlier) == file_error::kSuccess) {
+    CarryEarlierRecords(ReadUninstallData(earlier), content);
+  }
+  return WriteUninstallFile(content, written);
+}
 
 bool WriteUninstallData(const UninstallRecords& kept, String* written) {
   return WriteUninstallFile(RewriteContent(kept), written);

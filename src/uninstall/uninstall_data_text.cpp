@@ -340,7 +340,71 @@ String ReadCsvField(std::string_view line, size_t& at) {
   return field;
 }
 
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// Whether 8-bit `text` (lines ending with CR LF) holds `line` as one of its lines; letter case of
+// the ASCII letters does not count, as in the paths that most records name.
+bool HoldsLine(std::string_view text, std::string_view line) {
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view candidate = text.substr(0, end);
+    if (candidate.ends_with('\r')) candidate.remove_suffix(1);
+    if (EqualIgnoringAsciiCase(candidate, line)) return true;
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return false;
+}
+
+void AppendMissingLine(String& text, const String& line) {
+  if (line.IsEmpty() || HoldsLine(View(text), View(line))) return;
+  text.Append(line);
+  text.AppendNarrow(kLineEnd);
+}
+
+void AppendMissingLines(String& text, const Array<String>& lines) {
+  for (const String& line : lines) AppendMissingLine(text, line);
+}
+
+String AssociationLine(const Array<String>& fields) {
+  String line;
+  for (int i = 0; i < fields.Count(); ++i) {
+    if (i > 0) line.AppendBytes(kAssociationSeparator.data(), static_cast<int>(kAssociationSeparator.size()));
+    line.Append(fields[i]);
+  }
+  return line;
+}
+
+// The CR LF lines of 8-bit `text`, without their line ends.
+Array<String> LinesOf(std::string_view text) {
+  Array<String> lines;
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    lines.Append(TextOf(line));
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return lines;
+}
+
 }  // namespace
+
+void CarryEarlierRecords(const UninstallRecords& earlier, UninstallDataContent& content) {
+  AppendMissingLines(content.uninstall_list, earlier.entries);
+  for (const Array<String>& association : earlier.associations) {
+    AppendMissingLine(content.sections.associations, AssociationLine(association));
+  }
+  AppendMissingLines(content.sections.firewall, earlier.firewall);
+  AppendMissingLines(content.sections.inf, earlier.inf);
+  AppendMissingLines(content.sections.msi, earlier.msi);
+  String registry2 = Utf8Of(content.sections.registry2);
+  AppendMissingLines(registry2, LinesOf(View(earlier.registry2)));
+  content.sections.registry2 = WideOfUtf8(View(registry2));
+}
 
 String UninstallListLine(const String& wide_path, int kind) {
   constexpr char kMarks[] = {0, '~', '!', '^', '*'};  // by uninstall_entry kind

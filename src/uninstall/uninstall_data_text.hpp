@@ -69,6 +69,13 @@ Array<String> SplitCsv(const String& line);
 // The whole file.
 String UninstallDataText(const UninstallDataContent& content);
 
+// An upgrade's file keeps what the earlier installation recorded and the new run did not make:
+// every uninstall-list entry and every line of [Associations], [Firewall], [INF], [MSI] and
+// [Registry2] of `earlier` that `content` lacks is appended to it, so that a file the earlier
+// version installed and the new one no longer contains is still removed at uninstallation. The
+// texts, [AutoClose] and [ConditionalDelete] are the new installation's alone.
+void CarryEarlierRecords(const UninstallRecords& earlier, UninstallDataContent& content);
+
 // Parses the text of an Uninstall.DAT file. Any text is accepted: records with the wrong number of
 // fields, unreadable numbers and lines outside every section are dropped without a message.
 UninstallRecords ReadUninstallData(const String& text);

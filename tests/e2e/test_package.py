@@ -387,3 +387,18 @@ def test_tampered_signed_file_fails_the_signature_check(packages, wine):
     code, texts = run_setup(wine, tampered)
     assert code == 1
     assert any("Error code: 100" in t for t in texts), texts
+
+
+def test_signed_stub_and_signed_setup_pass_the_stub_checksum_and_the_uninstaller_keeps_the_signature(packages, wine):
+    # The default integrity mode (stub checksum) leaves out what signing changes; the uninstaller
+    # image is the signed stub byte for byte.
+    stub = packages.signed(packages.stub, "stub-signed")
+    setup = packages.folder / "from-signed-stub.exe"
+    subprocess.run([str(packages.builder), "build", "--stub", str(stub), "-o", str(setup), "-q", "--integrity", "1",
+                    "--package-flags", "0x20", str(packages.folder / "readme.txt")], check=True)
+    signed = packages.signed(setup, "from-signed-stub-signed")
+    image = packages.folder / "from-signed-stub-image.exe"
+    subprocess.run([str(packages.builder), "inspect", str(signed), "--uninstaller-image", str(image)],
+                   check=True, stdout=subprocess.DEVNULL)
+    assert image.read_bytes() == stub.read_bytes()
+    assert run_setup(wine, signed) == (1, [])

@@ -57,12 +57,13 @@ Outcome Apply(const char16_t* line) {
 TEST(ApplyCommandLine, ModeSwitches) {
   struct Case {
     const char16_t* line;
-    bool automatic, silent, minimised;
+    bool automatic, silent, minimised, exit_codes;
   } cases[] = {
-      {u"s /a", true, false, false},          {u"s -A", true, false, false},
-      {u"s /silent", true, true, false},      {u"s -SILENT", true, true, false},
-      {u"s /Silent /min", true, true, true},  {u"s /MIN", false, false, true},
-      {u"s", false, false, false},
+      {u"s /a", true, false, false, false},          {u"s -A", true, false, false, false},
+      {u"s /silent", true, true, false, false},      {u"s -SILENT", true, true, false, false},
+      {u"s /Silent /min", true, true, true, false},  {u"s /MIN", false, false, true, false},
+      {u"s /silent /exitcodes", true, true, false, true},  {u"s -ExitCodes", false, false, false, true},
+      {u"s", false, false, false, false},
   };
   for (const Case& c : cases) {
     Outcome o = Apply(c.line);
@@ -70,6 +71,7 @@ TEST(ApplyCommandLine, ModeSwitches) {
     EXPECT_EQ(o.switches.automatic_mode, c.automatic);
     EXPECT_EQ(o.switches.silent_mode, c.silent);
     EXPECT_EQ(o.switches.minimised_start, c.minimised);
+    EXPECT_EQ(o.switches.deployment_exit_codes, c.exit_codes);
   }
 }
 
@@ -140,6 +142,7 @@ TEST(ApplyCommandLine, RejectedAtomsNameTheReason) {
       {u"s /b1:echo", u"Illegal command line atom:\r\n/b1:echo"},
       {u"s /r:prog", u"Illegal command line atom:\r\n/r:prog"},
       {u"s /silentx", u"Illegal command line atom:\r\n/silentx"},
+      {u"s /exitcode", u"Illegal command line atom:\r\n/exitcode"},
       {u"s /a /b4:\"x\"", u"Illegal command line atom:\r\n/b4:\"x\""},
   };
   for (const Case& c : cases) EXPECT_EQ(Apply(c.line).reason, c.reason);

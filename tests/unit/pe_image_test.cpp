@@ -64,20 +64,20 @@ TEST(LocateSetupSection, FindsTheEntryAndChecksTheHeaders) {
 }
 
 TEST(UninstallerImage, RemovesASectionInTheMiddleAndMovesLaterOnes) {
-  // `.setup` is section 1 of 4: sections 2 and 3 move up one slot and back by its raw size, and
-  // a signature behind the sections moves back with them.
+  // `.setup` is section 1 of 4: sections 2 and 3 move up one slot and back by its raw size. The
+  // file was signed as a whole; that signature is not the image's, which is left unsigned.
   std::vector<uint8_t> file = StubWithSetupAt(1);
-  const uint32_t certificate = kTestPeOffset + pe::kCertificateTable;
-  Put32(file, certificate, static_cast<uint32_t>(file.size()));
-  file.insert(file.end(), {0xC0, 0xDE});
+  testing::SignTestFile(file, 0x40);
   SetupSection section;
   ASSERT_EQ(LocateSetupSection(file, section), PackageError::kNone);
   const auto bytes = std::span<const uint8_t>(file);
+  const uint64_t signature = SignatureStart(bytes, kTestPeOffset, file.size());
   std::vector<uint8_t> image;
-  ASSERT_TRUE(BuildUninstallerImage(bytes.first(section.file_offset), bytes.subspan(section.file_offset + section.raw_size),
-                                    section, image));
+  ASSERT_TRUE(BuildUninstallerImage(bytes.first(section.file_offset),
+                                    bytes.subspan(section.file_offset + section.raw_size).first(signature - 0x800), section,
+                                    image));
 
-  EXPECT_EQ(image.size(), file.size() - 0x200);
+  EXPECT_EQ(image.size(), signature - 0x200);
   EXPECT_EQ(image[kTestPeOffset + pe::kSectionCount], 3);
   EXPECT_EQ(U32(image, kTestPeOffset + pe::kSizeOfImage), U32(file, kTestPeOffset + pe::kSizeOfImage) - 0x200);
   EXPECT_EQ(U32(image, kTestPeOffset + pe::kSizeOfInitializedData),
@@ -86,8 +86,9 @@ TEST(UninstallerImage, RemovesASectionInTheMiddleAndMovesLaterOnes) {
   EXPECT_EQ(U32(image, kTable + 40 + pe::kRawOffset), 0x400u + 0x200);
   EXPECT_EQ(U32(image, kTable + 2 * 40 + pe::kRawOffset), 0x400u + 2 * 0x200);
   EXPECT_EQ(U32(image, kTable + 3 * 40), 0u);  // the freed slot takes the zeros after the table
-  EXPECT_EQ(U32(image, certificate), U32(file, certificate) - 0x200);
-  EXPECT_EQ(image[U32(image, certificate)], 0xC0);
+  const uint32_t directory = *CertificateDirectory(image, kTestPeOffset);
+  EXPECT_EQ(U32(image, directory), 0u);
+  EXPECT_EQ(U32(image, directory + 4), 0u);
 
   PeChecksum checksum(kTestPeOffset + pe::kChecksum);
   checksum.Add(image);
@@ -114,17 +115,50 @@ TEST(UninstallerImage, DropsOnlyAZeroGapBeforeTheSection) {
   }
 }
 
+TEST(UninstallerImage, ACertificateTableAfterThePackageSignsTheImageAgain) {
+  // The builder moves a signed stub's certificate table behind `.setup` (here the last section);
+  // the image points its certificate directory at the table again. Zeros that signing the setup
+  // put before its own signature are dropped; any other byte there means it is not a table.
+  std::vector<uint8_t> signed_stub = MakeTestStub();
+  testing::SignTestFile(signed_stub, 0x40);
+  const std::vector<uint8_t> table(signed_stub.begin() + MakeTestStub().size(), signed_stub.end());
+  const std::vector<uint8_t> setup = StubWithSetupAt(3);
+  SetupSection section;
+  ASSERT_EQ(LocateSetupSection(setup, section), PackageError::kNone);
+
+  std::vector<uint8_t> padded = table, followed = table;
+  padded.insert(padded.end(), 7, 0);
+  followed.push_back(1);
+  struct Case {
+    const char* what;
+    const std::vector<uint8_t>& tail;
+    uint32_t expected_table;
+  };
+  const uint32_t table_size = static_cast<uint32_t>(table.size());
+  for (const Case& c : {Case{"table", table, table_size}, Case{"padded table", padded, table_size},
+                        Case{"table and a byte", followed, 0}}) {
+    std::vector<uint8_t> image;
+    ASSERT_TRUE(BuildUninstallerImage(std::span(setup).first(section.file_offset), c.tail, section, image)) << c.what;
+    const uint32_t directory = *CertificateDirectory(image, kTestPeOffset);
+    EXPECT_EQ(U32(image, directory), c.expected_table ? section.file_offset : 0u) << c.what;
+    EXPECT_EQ(U32(image, directory + 4), c.expected_table) << c.what;
+    EXPECT_EQ(image.size(), section.file_offset + (c.expected_table ? c.expected_table : c.tail.size())) << c.what;
+    EXPECT_TRUE(std::equal(table.begin(), table.end(), image.begin() + section.file_offset)) << c.what;
+  }
+}
+
 TEST(SignatureStart, IsTheCertificateTableThatEndsTheFile) {
   std::vector<uint8_t> file = MakeTestStub();
   const uint64_t unsigned_size = file.size();
-  const uint32_t certificate = kTestPeOffset + pe::kCertificateTable;
+  const uint32_t certificate = *CertificateDirectory(file, kTestPeOffset);
+  EXPECT_EQ(certificate, kTestPeOffset + 152u);
   EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size), unsigned_size);  // no table
   Put32(file, certificate, static_cast<uint32_t>(unsigned_size));
   Put32(file, certificate + 4, 0x300);
   EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size + 0x300), unsigned_size);
   // A table that does not end the file, or one the directory count leaves out, is not a signature.
   EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size + 0x301), unsigned_size + 0x301);
-  Put32(file, kTestPeOffset + pe::kDirectoryCount, 4);
+  Put32(file, certificate - 4 * 8 - 4, 4);  // the directory count
   EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size + 0x300), unsigned_size + 0x300);
   // Headers cut short are read as unsigned.
   EXPECT_EQ(SignatureStart(std::span(file).first(certificate), kTestPeOffset, 5000), 5000u);
@@ -135,11 +169,11 @@ TEST(SignatureStart, ReadsTheWiderDirectoriesOfA64BitImage) {
   const uint64_t unsigned_size = file.size();
   file[kTestPeOffset + pe::kOptionalMagic] = pe::kPe32PlusMagic & 0xFF;
   file[kTestPeOffset + pe::kOptionalMagic + 1] = pe::kPe32PlusMagic >> 8;
-  const uint32_t certificate = kTestPeOffset + pe::kCertificateTable + pe::kPe32PlusDirectoryShift;
-  Put32(file, kTestPeOffset + pe::kDirectoryCount + pe::kPe32PlusDirectoryShift, 16);
+  const uint32_t certificate = *CertificateDirectory(file, kTestPeOffset);
+  EXPECT_EQ(certificate, kTestPeOffset + 168u);
+  Put32(file, certificate - 4 * 8 - 4, 16);  // the directory count
   Put32(file, certificate, static_cast<uint32_t>(unsigned_size));
   Put32(file, certificate + 4, 0x300);
-  EXPECT_EQ(DirectoryShift(file, kTestPeOffset), pe::kPe32PlusDirectoryShift);
   EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size + 0x300), unsigned_size);
 }
 

@@ -153,6 +153,31 @@ TEST(UninstallData, EverythingWrittenReadsBackEqual) {
   }
 }
 
+TEST(UninstallData, AnUpgradeCarriesWhatOnlyTheEarlierInstallationRecorded) {
+  // The earlier installation recorded a file, its folder and one line in every section; the new
+  // run records the same file (other ASCII letter case), a new file, the same association and
+  // the same [Registry2] key.
+  const UninstallRecords earlier = ReadUninstallData(UninstallDataText(FullContent()));
+  const String same_file = UninstallListLine(W(u"C:\\app\\CAF\u00E9\\A.TXT"), uninstall_entry::kFile);
+  UninstallDataContent content;
+  content.uninstall_list = same_file;
+  content.uninstall_list.Append(UninstallListLine(W(u"C:\\App\\new.dll"), uninstall_entry::kFile));
+  content.sections.associations = N(".abc~!~Valdorine.Doc~!~open~!~C:\\App\\icon.ico,1\r\n");
+  content.sections.registry2 = W(u"\\HKLM\\Software\\Caf\u00E9\r\n");
+  CarryEarlierRecords(earlier, content);
+
+  EXPECT_EQ(NarrowOf(content.uninstall_list), NarrowOf(same_file) + "C:\\App\\new.dll\r\n~C:\\App\r\n");
+  EXPECT_EQ(NarrowOf(content.sections.associations), ".abc~!~Valdorine.Doc~!~open~!~C:\\App\\icon.ico,1\r\n");
+  EXPECT_EQ(NarrowOf(content.sections.firewall), "8080;Web;1;\r\n");
+  EXPECT_EQ(NarrowOf(content.sections.inf), "C:\\Windows\\INF\\oem1.inf\r\n");
+  EXPECT_EQ(NarrowOf(content.sections.msi), "\"C:\\App\\setup.msi\",3\r\n");
+  EXPECT_EQ(WideOf(content.sections.registry2), u"\\HKLM\\Software\\Caf\u00E9\r\n");
+  // Carrying once more changes nothing.
+  const std::string once = NarrowOf(UninstallDataText(content));
+  CarryEarlierRecords(earlier, content);
+  EXPECT_EQ(NarrowOf(UninstallDataText(content)), once);
+}
+
 TEST(UninstallData, StringLineBreaksAreWrittenAsCrLf) {
   UninstallDataContent content;
   content.strings = {W(u"one\ntwo\n"), W(u"one\rtwo"), W(u"one\n\rtwo\r\n")};

@@ -109,10 +109,11 @@ void ExpectReadable(const std::vector<uint8_t>& file, const BuildOptions& option
 
   // Without its section the setup is the stub again, but for the PE checksum field.
   std::vector<uint8_t> image;
-  const uint64_t tail = options.archive_in_file ? file.size() : uint64_t{section.file_offset} + section.raw_size;
-  ASSERT_TRUE(BuildUninstallerImage(before_section, bytes.subspan(tail), section, image));
+  const FileRange tail = UninstallerTail(section, package, options.archive_in_file, file.size(), file.size());
+  ASSERT_TRUE(BuildUninstallerImage(before_section, bytes.subspan(tail.offset, tail.length), section, image));
   std::vector<uint8_t> stub = ReadFile(dir / "stub.exe");
   std::fill_n(image.begin() + section.pe_offset + pe::kChecksum, 4, 0);
+  std::fill_n(stub.begin() + section.pe_offset + pe::kChecksum, 4, 0);
   EXPECT_EQ(image, stub);
 }
 
@@ -186,6 +187,67 @@ TEST_F(BuilderTest, FailureNamesTheInputAndLeavesNoOutput) {
     EXPECT_FALSE(fs::exists(options.output));
     EXPECT_FALSE(fs::exists(dir_ / "setup.exe.partial"));
   }
+}
+
+// The uninstaller image of `setup` as the installer builds it: up to the setup's own signature.
+std::vector<uint8_t> ImageOf(const std::vector<uint8_t>& setup) {
+  SetupSection section;
+  PackageView package;
+  EXPECT_EQ(LocateSetupSection(setup, section), PackageError::kNone);
+  EXPECT_EQ(ReadPackageHeader(std::span(setup).subspan(section.file_offset, section.MappedSize()), package),
+            PackageError::kNone);
+  const FileRange tail = UninstallerTail(section, package, false, setup.size(),
+                                         SignatureStart(setup, section.pe_offset, setup.size()));
+  std::vector<uint8_t> image;
+  EXPECT_TRUE(BuildUninstallerImage(std::span(setup).first(section.file_offset),
+                                    std::span(setup).subspan(tail.offset, tail.length), section, image));
+  return image;
+}
+
+TEST_F(BuilderTest, SignedStubAndSignedSetupKeepTheirChecksAndTheStubsSignature) {
+  // A signed stub is accepted; the setup, signed afterwards, passes its stub checksum, and its
+  // uninstaller is the signed stub byte for byte. An unsigned stub gives an unsigned uninstaller.
+  for (const bool stub_signed : {true, false}) {
+    std::vector<uint8_t> stub = MakeTestStub();
+    if (stub_signed) valdorine::testing::SignTestFile(stub, 0x40);
+    WriteFile(dir_ / "stub.exe", stub);
+    const BuildOptions options = Options(false);
+    BuildSetup(options);
+    std::vector<uint8_t> setup = ReadFile(options.output);
+    ExpectReadable(setup, options, dir_);
+    valdorine::testing::SignTestFile(setup, 0x80);
+
+    SetupSection section;
+    ASSERT_EQ(LocateSetupSection(setup, section), PackageError::kNone);
+    PackageView package;
+    ASSERT_EQ(ReadPackageHeader(std::span(setup).subspan(section.file_offset, section.MappedSize()), package),
+              PackageError::kNone);
+    EXPECT_EQ(CheckStubChecksum(std::span(setup).first(section.file_offset), section, package.header.stub_checksum),
+              PackageError::kNone) << stub_signed;
+    std::vector<uint8_t> image = ImageOf(setup);
+    if (!stub_signed) std::fill_n(image.begin() + section.pe_offset + pe::kChecksum, 4, 0);
+    EXPECT_EQ(image, stub) << stub_signed;
+  }
+  // Any change to the signed setup's headers outside the fields that signing sets still counts.
+  std::vector<uint8_t> setup = ReadFile(Options(false).output);
+  SetupSection section;
+  ASSERT_EQ(LocateSetupSection(setup, section), PackageError::kNone);
+  PackageView package;
+  ASSERT_EQ(ReadPackageHeader(std::span(setup).subspan(section.file_offset, section.MappedSize()), package),
+            PackageError::kNone);
+  setup[*CertificateDirectory(setup, section.pe_offset) + 8] ^= 1;  // the next directory entry
+  EXPECT_EQ(CheckStubChecksum(std::span(setup).first(section.file_offset), section, package.header.stub_checksum),
+            PackageError::kStubChecksum);
+}
+
+TEST_F(BuilderTest, ASignedStubWithTheArchiveAfterTheSectionIsRefused) {
+  std::vector<uint8_t> stub = MakeTestStub();
+  valdorine::testing::SignTestFile(stub, 0x40);
+  WriteFile(dir_ / "stub.exe", stub);
+  EXPECT_THROW(BuildSetup(Options(true)), BuildError);
+  stub.push_back(0);  // bytes after the table: not a signature
+  WriteFile(dir_ / "stub.exe", stub);
+  EXPECT_THROW(BuildSetup(Options(false)), BuildError);
 }
 
 TEST_F(BuilderTest, AStubThatAlreadyCarriesAPackageIsRefused) {

@@ -18,6 +18,7 @@
 #include "project_build.hpp"
 #include "project_file.hpp"
 #include "project_reader.hpp"
+#include "project_variables.hpp"
 #include "report.hpp"
 #include "script_report.hpp"
 #include "source_glob.hpp"
@@ -205,6 +206,12 @@ TEST(ProjectFile, ProblemsNameTheFileLineAndKey) {
       {minimal + "[[registry.entries]]\nkey = 'HKXX\\Software'\n", "must begin with HKLM"},
       {minimal + "[[firewall]]\nname = \"x\"\n", "give either a port or a program"},
       {"[product]\nversion = \"1\"\n", "[product] name: the product needs a name"},
+      {"[product]\nname = \"A\"\nversion = \"one point oh\"\n",
+       "test.toml:3:11: [product] version: \"one point oh\" is not a version"},
+      {"[product]\nname = \"A\"\nversion = \"\"\n", "[product] version: \"\" is not a version"},
+      {"[product]\nname = \"A\"\nversion = \"${version}\"\n",
+       "[product] version: undefined variable ${version} (define it with -D version=...)"},
+      {"[product]\nname = \"A ${\"\nversion = \"1\"\n", "[product] name: \"${\" without its closing \"}\""},
       {minimal + "[install\n", "test.toml:6:9: Error while parsing table header"},
       {minimal + "[ui]\nlicenses = [\xC2\xA9 \"x\"]\n", "test.toml:7:13: a character beyond ASCII outside a string"},
       {minimal + "[[files]]\nsource = \"README.txt\"\nfolder = '..\\up'\n",
@@ -219,6 +226,42 @@ TEST(ProjectFile, ProblemsNameTheFileLineAndKey) {
     EXPECT_NE(problems.find(c.expected), std::string::npos) << c.text << "\n--> " << problems;
   }
   EXPECT_EQ(Problems(kMinimal), "");
+}
+
+TEST(ProjectFile, VariablesFillTextsAndListsOfTheProject) {
+  const Project project = ParseProject(
+      "[product]\nname = \"${name} $$5\"\nversion = \"${version}\"\n[[files]]\nsource = [\"README${none}.txt\"]\n",
+      kExamples / "hello/test.toml", {{"version", "2.4.1"}, {"name", "Tool"}, {"none", ""}});
+  EXPECT_EQ(Utf8FromWide(project.script.ProductName), "Tool $5");
+  EXPECT_EQ(std::string(project.script.DisplayVersion.Narrow()), "2.4.1");
+  ASSERT_EQ(project.files.size(), 1u);
+  EXPECT_EQ(project.files[0].source.filename(), "README.txt");
+  EXPECT_NE(Problems("[product]\nname = \"A\"\nversion = \"1\"\n[[files]]\nsource = [\"${x}\"]\n")
+                .find("[files[0]] source: undefined variable ${x}"),
+            std::string::npos);
+}
+
+TEST(ProjectVariables, DefinitionsNeedANameAndAnEqualsSign) {
+  struct Case {
+    const char* definition;
+    const char* problem;  // empty: accepted
+  } cases[] = {
+      {"version=1.2", ""}, {"a.b-c_d=", ""}, {"x=y=z", ""},
+      {"version", "-D takes name=value"}, {"=1", "is not a variable name"}, {"a b=1", "is not a variable name"},
+  };
+  for (const Case& c : cases) {
+    Variables variables;
+    const std::string problem = DefineVariable(c.definition, variables);
+    if (*c.problem == 0) {
+      EXPECT_EQ(problem, "") << c.definition;
+      EXPECT_EQ(variables.size(), 1u) << c.definition;
+    } else {
+      EXPECT_NE(problem.find(c.problem), std::string::npos) << c.definition << ": " << problem;
+    }
+  }
+  Variables variables;
+  DefineVariable("x=y=z", variables);
+  EXPECT_EQ(variables["x"], "y=z");
 }
 
 TEST(ProjectFile, AllProblemsAreReportedAtOnce) {

@@ -67,4 +67,24 @@ inline std::vector<uint8_t> MakeTestStub() {
   return out.Take();
 }
 
+// Signs `file` as a signing tool does: a certificate table (one WIN_CERTIFICATE entry holding
+// `payload`, padded to 8 bytes) appended, the certificate directory pointing at it and the PE
+// checksum recomputed over the result.
+inline void SignTestFile(std::vector<uint8_t>& file, uint8_t payload) {
+  const uint32_t table_offset = static_cast<uint32_t>(file.size());
+  ByteWriter table;
+  table.U32(8 + 13);  // header and payload, without the padding
+  table.U16(0x0200);  // revision 2
+  table.U16(0x0002);  // PKCS#7 signed data
+  for (int i = 0; i < 13; ++i) table.U8(static_cast<uint8_t>(payload + i));
+  table.Zeros(3);
+  file.insert(file.end(), table.Bytes().begin(), table.Bytes().end());
+  const uint32_t directory = *CertificateDirectory(file, kTestPeOffset);
+  StoreU32(std::span(file).subspan(directory), table_offset);
+  StoreU32(std::span(file).subspan(directory + 4), static_cast<uint32_t>(table.Size()));
+  PeChecksum checksum(kTestPeOffset + pe::kChecksum);
+  checksum.Add(file);
+  StoreU32(std::span(file).subspan(kTestPeOffset + pe::kChecksum), checksum.Result());
+}
+
 }  // namespace valdorine::testing
