@@ -68,6 +68,8 @@ enum class PackageError : int {
   kEntryWithoutName = 70,
   kEntryDataSizeNegative = 71,
   kEntryDataSizeTooLarge = 72,
+  kAppletWithoutName = 78,   // a control-panel applet entry with no name to show
+  kAppletWithoutClass = 79,  // a control-panel applet entry without its class identifier
   kArchiveBytesLeft = 80,
   kQueuedBytesLeft = 83,
   kEntryDataChecksum = 100,

@@ -29,6 +29,8 @@
 #include "installer/system_checks.hpp"
 #include "operations/file_installation.hpp"
 #include "operations/product_registration.hpp"
+#include "operations/shared_components.hpp"
+#include "operations/shortcuts.hpp"
 #include "package/install_script_setup.hpp"
 #include "package/language_strings.hpp"
 #include "package/package_startup.hpp"
@@ -317,7 +319,9 @@ void Install(const InstallScript& script) {
   RunPreInstallBatches(script);
   RunPreInstallDeletions(script);
   InstallFiles();
+  RegisterSharedComponents();
   PrepareUninstaller(script);
+  CreateShortcuts(script);
   RegisterProduct(script);
   WaitStage(progress_shown, script);
   SetProgressPosition(100);

@@ -29,6 +29,10 @@ bool WriteUninstallKey(const InstallScript& script, const UninstallCommand& comm
 // other type code ends the run as a corrupt package.
 void WriteAdditionalValues(RegKey& key, const Array<UninstallKeyValue>& values);
 
+// The name of the product's folder on the desktop for its desktop shortcuts: `DesktopFolder`, or
+// the product name when that is empty and the script asks for it; empty for none.
+String DesktopFolderName(const InstallScript& script);
+
 // The SharedFiles value (8-bit): each shared file's path text with its mark, in double quotes,
 // separated by ";", each path once.
 String SharedFilesValue(const Array<String>& shared_files);
