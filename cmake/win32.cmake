@@ -1,6 +1,6 @@
 # The Windows flavour: the installer stub, its unit tests (run under Wine) and the test tools.
 
-set(deps_prefix ${PROJECT_SOURCE_DIR}/.deps/mingw-i686)
+set(deps_prefix ${PROJECT_SOURCE_DIR}/.deps/mingw-${CMAKE_SYSTEM_PROCESSOR})
 if(NOT EXISTS ${deps_prefix}/lib/liblzma.a)
   message(FATAL_ERROR "liblzma for mingw-w64 is missing: run scripts/bootstrap first")
 endif()

@@ -157,9 +157,9 @@ void RecordNameFolders(const String& base, const String& link) {
 }
 
 // Makes one placement of `record` at `base` joined with the name; logs `log_format` (name, path)
-// when each item is logged, records the .lnk (and with `record_folders` the name's subfolders).
-bool Place(const ShortcutRecord& record, const String& base, uint32_t flags, const char16_t* log_format,
-           bool record_folders) {
+// when each item is logged, records the .lnk and the subfolders of its name. The startup folder's
+// subfolders are recorded too: the shortcut's removal would otherwise leave them behind empty.
+bool Place(const ShortcutRecord& record, const String& base, uint32_t flags, const char16_t* log_format) {
   const String link = LinkFilePath(JoinPath(base, record.name));
   ShowRegistrationItem(link);
   if (!CreateShortcut(link, record.target, record.arguments, record.working_folder, record.icon, flags)) {
@@ -169,7 +169,7 @@ bool Place(const ShortcutRecord& record, const String& base, uint32_t flags, con
   if (LogsEachItem()) LogFormatW(log_format, record.name.Wide(), link.Wide());
   if (record.permanent) return true;
   RecordUninstallEntry(link, uninstall_entry::kFile);
-  if (record_folders) RecordNameFolders(base, link);
+  RecordNameFolders(base, link);
   return true;
 }
 
@@ -206,19 +206,22 @@ void PrepareDesktopFolder(const InstallScript& script, Placements& places) {
 void PlaceAll(const InstallScript& script, const ShortcutRecord& record, Placements& places) {
   const uint32_t flags = PlacementFlags(record, places);
   if (record.desktop && places.desktop_folder.IsEmpty()) {
-    Place(record, places.desktop, flags, u"Desktop Shortcut(%s) >>> %s\r\n", true);
+    Place(record, places.desktop, flags, u"Desktop Shortcut(%s) >>> %s\r\n");
   } else if (record.desktop) {
     PrepareDesktopFolder(script, places);
-    Place(record, places.desktop_folder, flags, u"Desktop Folder Shortcut(%s) >>> %s\r\n", true);
+    Place(record, places.desktop_folder, flags, u"Desktop Folder Shortcut(%s) >>> %s\r\n");
   }
   if (record.start_menu) {
-    Place(record, JoinPath(places.programs, Run().start_menu), flags, u"Start Menu Shortcut(%s) >>> %s\r\n", true);
+    Place(record, JoinPath(places.programs, Run().start_menu), flags, u"Start Menu Shortcut(%s) >>> %s\r\n");
   }
-  if (record.startup) Place(record, places.startup, flags, u"Startup Shortcut(%s) >>> %s\r\n", false);
+  if (record.startup) Place(record, places.startup, flags, u"Startup Shortcut(%s) >>> %s\r\n");
   if (!record.extra_folder.IsEmpty()) {
     String folder = record.extra_folder;
     ExpandVariables(folder);
-    Place(record, folder, flags, u"Shortcut(%s) >>> %s\r\n", true);
+    // The extra folder itself is the record's own too.
+    if (Place(record, folder, flags, u"Shortcut(%s) >>> %s\r\n") && !record.permanent) {
+      RecordUninstallEntry(folder, uninstall_entry::kFolder);
+    }
   }
 }
 

@@ -1,21 +1,40 @@
 #include "core/win32/crash_guard.hpp"
 
 #include <windows.h>
+// windows.h first: the process-status header needs its types.
+#include <psapi.h>
 
+#include <algorithm>
 #include <cstdint>
-
+#include <vector>
 
 namespace valdorine {
 namespace {
 
-// The guard of the thread's innermost guarded call; its buffer holds the registers to resume with.
+// A guarded call in progress; its buffer holds the registers to resume with.
 struct GuardFrame {
   void* resume[5];  // __builtin_setjmp's buffer
   GuardFrame* outer;
 };
+
 // Guarded calls are made by one thread at a time (the main thread); the handler acts only there.
 GuardFrame* innermost = nullptr;
 DWORD guarded_thread = 0;
+// The modules loaded when the outermost guarded call began, sorted.
+std::vector<HMODULE> modules_before;
+
+std::vector<HMODULE> LoadedModules() {
+  std::vector<HMODULE> modules(256);
+  DWORD needed = 0;
+  while (K32EnumProcessModules(GetCurrentProcess(), modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
+                               &needed) &&
+         needed > modules.size() * sizeof(HMODULE)) {
+    modules.resize(needed / sizeof(HMODULE) + 16);
+  }
+  modules.resize(std::min<size_t>(modules.size(), needed / sizeof(HMODULE)));
+  std::sort(modules.begin(), modules.end());
+  return modules;
+}
 
 bool IsCrash(DWORD code) {
   switch (code) {
@@ -33,39 +52,31 @@ bool IsCrash(DWORD code) {
   }
 }
 
-// Whether `address` lies in a library below the Windows folder (the system folders, the side-by-side
-// store); an address outside every module (code made at run time, a jump to nowhere) is foreign.
-bool InSystemLibrary(const void* address) {
+// Whether `address` lies in a module that the guarded call loaded, or in none.
+bool IsForeign(const void* address) {
   HMODULE module = nullptr;
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                           static_cast<const wchar_t*>(address), &module)) {
-    return false;
+    return true;
   }
-  static wchar_t file[32768];  // the longest path the system has
-  static wchar_t windows[32768];
-  const DWORD file_length = GetModuleFileNameW(module, file, 32768);
-  const UINT windows_length = GetSystemWindowsDirectoryW(windows, 32768);
-  if (windows_length == 0 || windows_length >= 32768 || file_length <= windows_length) return false;
-  return CompareStringOrdinal(file, static_cast<int>(windows_length), windows, static_cast<int>(windows_length), TRUE) ==
-             CSTR_EQUAL &&
-         file[windows_length] == L'\\';
+  return !std::binary_search(modules_before.begin(), modules_before.end(), module);
 }
 
 [[noreturn]] void ResumeAtGuard() { __builtin_longjmp(innermost->resume, 1); }
 
 LONG CALLBACK OnException(EXCEPTION_POINTERS* pointers) {
-  if (innermost == nullptr || GetCurrentThreadId() != guarded_thread || !IsCrash(pointers->ExceptionRecord->ExceptionCode) ||
-      InSystemLibrary(pointers->ExceptionRecord->ExceptionAddress)) {
+  if (innermost == nullptr || GetCurrentThreadId() != guarded_thread ||
+      !IsCrash(pointers->ExceptionRecord->ExceptionCode) || !IsForeign(pointers->ExceptionRecord->ExceptionAddress)) {
     return EXCEPTION_CONTINUE_SEARCH;
   }
-  // Resume in ResumeAtGuard as if it had been called where the fault happened: the stack pointer
-  // aligned as a call leaves it, so that the function's own frame is sound.
+  // Resume in ResumeAtGuard as if it had been called below the faulting frame, with the stack
+  // aligned as a call leaves it.
   CONTEXT* context = pointers->ContextRecord;
-#if defined(_M_X64) || defined(__x86_64__)
-  context->Rsp = (context->Rsp & ~uintptr_t{15}) - 8 - 256;
+#if defined(__x86_64__)
+  context->Rsp = (context->Rsp & ~uintptr_t{15}) - 256 - 8;
   context->Rip = reinterpret_cast<uintptr_t>(&ResumeAtGuard);
 #else
-  context->Esp = (context->Esp & ~uintptr_t{15}) - 4 - 256;
+  context->Esp = (context->Esp & ~uintptr_t{15}) - 256 - 4;
   context->Eip = reinterpret_cast<uintptr_t>(&ResumeAtGuard);
 #endif
   return EXCEPTION_CONTINUE_EXECUTION;
@@ -77,19 +88,27 @@ void WatchExceptions() {
   (void)handler;
 }
 
+void Leave(GuardFrame& frame) {
+  innermost = frame.outer;
+  if (innermost == nullptr) modules_before.clear();
+}
+
 }  // namespace
 
 __attribute__((noinline)) bool RunGuarded(void (*call)(void* context), void* context) {
   WatchExceptions();
+  if (innermost == nullptr) {
+    modules_before = LoadedModules();
+    guarded_thread = GetCurrentThreadId();
+  }
   GuardFrame frame{{}, innermost};
   innermost = &frame;
-  guarded_thread = GetCurrentThreadId();
   if (__builtin_setjmp(frame.resume) != 0) {
-    innermost = frame.outer;
+    Leave(frame);
     return false;
   }
   call(context);
-  innermost = frame.outer;
+  Leave(frame);
   return true;
 }
 

@@ -4,10 +4,13 @@
 //
 // How: while a guarded call runs, a vectored exception handler watches the calling thread. A fault
 // (access violation, illegal instruction, division by zero, stack overflow and the like) raised in
-// code outside the system folder resumes the thread in a small function that jumps back to the
-// guard's starting point. Faults inside the system's own libraries are left to their own handlers,
-// which probe memory on purpose in places. What the crashed code allocated or locked stays so.
+// a module that the call itself loaded, or outside every module, resumes the thread in a small
+// function that jumps back to the guard's starting point. Faults in the modules that were loaded
+// before (the system's libraries, this program) are left to their own handlers: the system probes
+// memory on purpose in places. What the crashed code allocated or locked stays so.
 #pragma once
+
+#include <type_traits>
 
 namespace valdorine {
 
@@ -17,7 +20,7 @@ bool RunGuarded(void (*call)(void* context), void* context);
 // The same for any callable.
 template <typename Call>
 bool RunGuarded(Call&& call) {
-  return RunGuarded([](void* context) { (*static_cast<Call*>(context))(); }, &call);
+  return RunGuarded([](void* context) { (*static_cast<std::remove_reference_t<Call>*>(context))(); }, &call);
 }
 
 }  // namespace valdorine
