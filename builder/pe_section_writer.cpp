@@ -12,8 +12,8 @@
 namespace valdorine::builder {
 namespace {
 
-constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kMachineI386 = 0x14C;
+constexpr uint16_t kMachineAmd64 = 0x8664;  // the test flavour for machines without 32-bit code
 constexpr uint32_t kSetupSectionCharacteristics = 0x40000040;  // initialised data, readable
 
 constexpr uint32_t kFilePageSize = 0x1000;
@@ -42,7 +42,9 @@ void StubImage::ValidateAndLocate(const std::string& stub_name) {
   }
   const uint16_t machine = static_cast<uint16_t>(U32(pe_offset_ + pe::kMachine));
   const uint16_t magic = static_cast<uint16_t>(U32(pe_offset_ + pe::kOptionalMagic));
-  if (machine != kMachineI386 || magic != kPe32Magic) refuse("is not a 32-bit x86 executable");
+  if (!(machine == kMachineI386 && magic == pe::kPe32Magic) && !(machine == kMachineAmd64 && magic == pe::kPe32PlusMagic)) {
+    refuse("is not an x86 Windows executable");
+  }
 
   const uint16_t count = static_cast<uint16_t>(U32(pe_offset_ + pe::kSectionCount));
   const uint16_t optional_size = static_cast<uint16_t>(U32(pe_offset_ + pe::kOptionalHeaderSize));

@@ -111,8 +111,9 @@ bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<co
             image.begin() + section.table_end + pe::kSectionEntrySize, image.begin() + section.entry_offset);
 
   // A signature that followed the section now starts earlier in the file.
-  const uint64_t certificate = pe_offset + pe::kCertificateTable;
-  auto directories = U32At(bytes, pe_offset + pe::kDirectoryCount);
+  const uint32_t shift = DirectoryShift(bytes, pe_offset);
+  const uint64_t certificate = pe_offset + pe::kCertificateTable + shift;
+  auto directories = U32At(bytes, pe_offset + pe::kDirectoryCount + shift);
   auto certificate_offset = U32At(bytes, certificate);
   if (directories && *directories > 4 && certificate_offset && *certificate_offset > section.file_offset &&
       certificate + 4 <= section.entry_offset) {
@@ -126,11 +127,16 @@ bool BuildUninstallerImage(std::span<const uint8_t> before_section, std::span<co
   return true;
 }
 
+uint32_t DirectoryShift(std::span<const uint8_t> file_head, uint32_t pe_offset) {
+  return U16At(file_head, uint64_t{pe_offset} + pe::kOptionalMagic) == pe::kPe32PlusMagic ? pe::kPe32PlusDirectoryShift : 0;
+}
+
 uint64_t SignatureStart(std::span<const uint8_t> file_head, uint32_t pe_offset, uint64_t file_size) {
   constexpr uint32_t kCertificateDirectory = 4;
-  auto directories = U32At(file_head, uint64_t{pe_offset} + pe::kDirectoryCount);
-  auto offset = U32At(file_head, uint64_t{pe_offset} + pe::kCertificateTable);
-  auto size = U32At(file_head, uint64_t{pe_offset} + pe::kCertificateTable + 4);
+  const uint64_t fields = uint64_t{pe_offset} + DirectoryShift(file_head, pe_offset);
+  auto directories = U32At(file_head, fields + pe::kDirectoryCount);
+  auto offset = U32At(file_head, fields + pe::kCertificateTable);
+  auto size = U32At(file_head, fields + pe::kCertificateTable + 4);
   if (!directories || *directories <= kCertificateDirectory || !offset || !size || *size == 0 ||
       uint64_t{*offset} + *size != file_size) {
     return file_size;

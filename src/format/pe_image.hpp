@@ -24,14 +24,17 @@ inline constexpr uint32_t kSectionCount = 6;
 inline constexpr uint32_t kOptionalHeaderSize = 20;
 inline constexpr uint32_t kOptionalHeader = 24;
 inline constexpr uint32_t kOptionalMagic = 24;
+inline constexpr uint16_t kPe32Magic = 0x10B;
+inline constexpr uint16_t kPe32PlusMagic = 0x20B;
+inline constexpr uint32_t kPe32PlusDirectoryShift = 16;
 inline constexpr uint32_t kSizeOfInitializedData = 32;
 inline constexpr uint32_t kSectionAlignment = 56;
 inline constexpr uint32_t kFileAlignment = 60;
 inline constexpr uint32_t kSizeOfImage = 80;
 inline constexpr uint32_t kSizeOfHeaders = 84;
 inline constexpr uint32_t kChecksum = 88;
-inline constexpr uint32_t kDirectoryCount = 116;
-inline constexpr uint32_t kCertificateTable = 152;  // file offset and size of the signature
+inline constexpr uint32_t kDirectoryCount = 116;      // of a 32-bit image
+inline constexpr uint32_t kCertificateTable = 152;    // of a 32-bit image: file offset and size of the signature
 // Fields relative to a section table entry.
 inline constexpr uint32_t kVirtualSize = 8;
 inline constexpr uint32_t kVirtualAddress = 12;
@@ -55,6 +58,10 @@ struct SetupSection {
   // Bytes of the section the loader maps: the virtual size, or the raw size when that is 0.
   uint32_t MappedSize() const { return virtual_size != 0 ? virtual_size : raw_size; }
 };
+
+// How much further than in a 32-bit image the data directories lie: kPe32PlusDirectoryShift for a
+// PE32+ optional header, else 0.
+uint32_t DirectoryShift(std::span<const uint8_t> file_head, uint32_t pe_offset);
 
 // Where a signed file's signature begins: the attribute certificate table that the signing tool
 // appends as the file's last bytes (file offset and size from the header's certificate-table

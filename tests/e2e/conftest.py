@@ -27,12 +27,18 @@ class Build:
     root: Path
 
     @property
+    def windows(self) -> Path:
+        """The Windows build that runs here: win32, or win64 where 32-bit code cannot run
+        (scripts/lib/wine-env.sh chooses)."""
+        return self.root / os.environ.get("VALDORINE_WINDOWS_FLAVOUR", "win32")
+
+    @property
     def installer(self) -> Path:
-        return self.root / "win32" / "ValdorineSetup.exe"
+        return self.windows / "ValdorineSetup.exe"
 
     @property
     def dialog_driver(self) -> Path:
-        return self.root / "win32" / "dialog-driver.exe"
+        return self.windows / "dialog-driver.exe"
 
     @property
     def builder(self) -> Path:

@@ -175,7 +175,7 @@ def reg_query(wine, output: Path, key: str, value: str, *options: str) -> str:
 def hold_file(wine, build, tmp_path, windows_path: str) -> None:
     """Starts hold-file.exe on the file and waits until it holds it without sharing."""
     ready = tmp_path / "held.ready"
-    wine.start(build.root / "win32" / "hold-file.exe", windows_path, "Z:" + str(ready).replace("/", "\\"))
+    wine.start(build.windows / "hold-file.exe", windows_path, "Z:" + str(ready).replace("/", "\\"))
     for _ in range(100):
         if ready.exists():
             return

@@ -185,7 +185,7 @@ class Scenario:
         """Starts a program in the background; its output goes to the scenario's log (stdout to
         the file given, if any). Wine's output never goes to a pipe: programs that the Wine
         server starts keep pipes open after the program ends."""
-        command = ["wine", str(program), *args]
+        command = [self.env.get("WINE", "wine"), str(program), *args]
         with open(self.log, "ab") as log, open(stdout or os.devnull, "wb") as report:
             log.write(f"$ {subprocess.list2cmdline(command)}\n".encode())
             log.flush()

@@ -107,6 +107,19 @@ TEST(SignatureStart, IsTheCertificateTableThatEndsTheFile) {
   EXPECT_EQ(SignatureStart(std::span(file).first(certificate), kTestPeOffset, 5000), 5000u);
 }
 
+TEST(SignatureStart, ReadsTheWiderDirectoriesOfA64BitImage) {
+  std::vector<uint8_t> file = MakeTestStub();
+  const uint64_t unsigned_size = file.size();
+  file[kTestPeOffset + pe::kOptionalMagic] = pe::kPe32PlusMagic & 0xFF;
+  file[kTestPeOffset + pe::kOptionalMagic + 1] = pe::kPe32PlusMagic >> 8;
+  const uint32_t certificate = kTestPeOffset + pe::kCertificateTable + pe::kPe32PlusDirectoryShift;
+  Put32(file, kTestPeOffset + pe::kDirectoryCount + pe::kPe32PlusDirectoryShift, 16);
+  Put32(file, certificate, static_cast<uint32_t>(unsigned_size));
+  Put32(file, certificate + 4, 0x300);
+  EXPECT_EQ(DirectoryShift(file, kTestPeOffset), pe::kPe32PlusDirectoryShift);
+  EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size + 0x300), unsigned_size);
+}
+
 TEST(UninstallerImage, RefusesHeadersOutsideTheCopiedBytes) {
   const std::vector<uint8_t> file = StubWithSetupAt(3);
   SetupSection section;

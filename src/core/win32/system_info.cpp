@@ -91,6 +91,8 @@ const OsVersionInfo& OsVersion() {
 String OsDescription(uint32_t flags) { return DescribeOs(OsVersion(), flags); }
 
 bool Is64BitWindows() {
+  // A 64-bit build runs only on 64-bit Windows; a 32-bit one there runs under WOW64.
+  if constexpr (sizeof(void*) == 8) return true;
   BOOL wow64 = FALSE;
   return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
