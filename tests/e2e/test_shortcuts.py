@@ -68,9 +68,10 @@ start_menu = true
 
 
 def lnk_fields(path: Path) -> dict[str, str]:
-    """The fields lnkinfo prints as "name : value", by lower-case name."""
+    """The fields lnkinfo prints as "name : value", by lower-case name, and the show command from
+    the fixed header (offset 0x3C) as "show"."""
     output = subprocess.run(["lnkinfo", str(path)], check=True, capture_output=True, text=True).stdout
-    fields = {}
+    fields = {"show": int.from_bytes(path.read_bytes()[0x3C:0x40], "little")}
     for line in output.splitlines():
         match = re.match(r"^\s+([^:]+?)\s*:\s(.*)$", line)
         if match:
@@ -109,7 +110,7 @@ def test_shortcuts_are_made_as_recorded_and_removed_again(installed, wine):
     menu = folders["programs"] / "Link Test"
     tool = {"local path": rf"{FOLDER}\bin\tool.exe", "command line arguments": rf'--data "{FOLDER}\data"',
             "working directory": "C:\\", "icon location": rf"{FOLDER}\bin\tool.ico", "icon index": "0",
-            "show window value": f"0x{SHOW_MIN_NO_ACTIVE:08x}"}
+            "show": SHOW_MIN_NO_ACTIVE}
     expected = {
         folders["desktop"] / "Tools" / "Tool.lnk": tool,
         menu / "Tools" / "Tool.lnk": tool,
@@ -117,11 +118,11 @@ def test_shortcuts_are_made_as_recorded_and_removed_again(installed, wine):
         drive_c(wine, FOLDER) / "links" / "Tools" / "Tool.lnk": tool,
         folders["desktop"] / "Notes.lnk": {"local path": rf"{FOLDER}\notes.txt", "working directory": FOLDER,
                                            "icon location": rf"{FOLDER}\notes.txt",
-                                           "show window value": f"0x{SHOW_NORMAL:08x}"},
+                                           "show": SHOW_NORMAL},
         menu / "Edit Notes.lnk": {"local path": r"C:\windows\notepad.exe",
                                   "command line arguments": rf'"{FOLDER}\notes.txt"',
                                   "working directory": rf"{FOLDER}\missing",
-                                  "show window value": f"0x{SHOW_MAXIMIZED:08x}"},
+                                  "show": SHOW_MAXIMIZED},
         menu / "Uninstall Link Test.lnk": {"local path": rf"{FOLDER}\uninstall\uninstall.exe",
                                            "command line arguments": f'/u:"{KEY}"'},
         menu / "Installation log.lnk": {"local path": rf"{FOLDER}\uninstall\Install.log"},

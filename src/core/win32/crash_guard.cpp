@@ -1,7 +1,9 @@
 #include "core/win32/crash_guard.hpp"
 
 #include <windows.h>
-// windows.h first: the process-status header needs its types.
+// windows.h first: the process-status header needs its types. Its functions are taken from
+// kernel32 (Windows 7 and later), not from psapi.dll.
+#define PSAPI_VERSION 2
 #include <psapi.h>
 
 #include <algorithm>
@@ -26,7 +28,7 @@ std::vector<HMODULE> modules_before;
 std::vector<HMODULE> LoadedModules() {
   std::vector<HMODULE> modules(256);
   DWORD needed = 0;
-  while (K32EnumProcessModules(GetCurrentProcess(), modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
+  while (EnumProcessModules(GetCurrentProcess(), modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
                                &needed) &&
          needed > modules.size() * sizeof(HMODULE)) {
     modules.resize(needed / sizeof(HMODULE) + 16);
@@ -54,6 +56,7 @@ bool IsCrash(DWORD code) {
 
 // Whether `address` lies in a module that the guarded call loaded, or in none.
 bool IsForeign(const void* address) {
+  if (address == nullptr) return true;  // a call through a null pointer
   HMODULE module = nullptr;
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                           static_cast<const wchar_t*>(address), &module)) {
