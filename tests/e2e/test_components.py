@@ -16,6 +16,7 @@ from test_uninstaller import key_exists, reg_output
 
 SETUP = r"C:\downloads\setup.exe"
 SERVER_CLSID = "{5B0C7A52-8E3D-4F6A-9B1C-2D3E4F5A6B7C}"
+CRASHING_CLSID = "{7C1D8B63-9F4E-4A7B-8C2D-3E4F5A6B7C8D}"
 LIBRARY_ID = "{6A3C1E2B-5D4F-4A1B-9C8D-7E6F5A4B3C2D}"
 APPLET_CLSID = "{0E5C2DB0-1F46-4D1B-9C2F-1A1A2B3C4D5E}"
 SYSTEM = r"C:\windows\system32"
@@ -87,13 +88,13 @@ def view(bitness: int) -> str:
     return f"/reg:{bitness}"
 
 
-def server_dll(folder: Path, name: str, bitness: int, *defines: str) -> Path:
+def server_dll(folder: Path, name: str, bitness: int, clsid: str, *defines: str) -> Path:
     source = folder / "server.c"
     source.write_text(SERVER_SOURCE)
     output = folder / name
     compiler = "x86_64-w64-mingw32-gcc" if bitness == 64 else "i686-w64-mingw32-gcc"
     subprocess.run([compiler, "-shared", "-O1", "-o", str(output), str(source), "-Wl,--kill-at", "-D_WIN32_WINNT=0x0601",
-                    f'-DCLSID_TEXT=L"{SERVER_CLSID}"', *defines, "-ladvapi32"], check=True)
+                    f'-DCLSID_TEXT=L"{clsid}"', *defines, "-ladvapi32"], check=True)
     return output
 
 
@@ -112,7 +113,6 @@ def installer_package(folder: Path) -> Path:
 
 
 def build_product(build, folder: Path, key: str, tables: str) -> Path:
-    folder.mkdir(exist_ok=True)
     project = folder / f"{key}.toml"
     project.write_text(f"""
 [product]
@@ -164,15 +164,15 @@ def test_com_servers_and_type_library_are_counted_over_two_products(build, wine,
     """Two products share a COM server and a type library: both register, the counts go 1 and 2,
     the first uninstallation only counts down, the second unregisters and deletes; a server whose
     registration crashes becomes its log and summary lines while the installation completes."""
-    server_dll(tmp_path, "valdocom.dll", bitness)
-    server_dll(tmp_path, "valdocrash.dll", bitness, "-DCRASH")
+    server_dll(tmp_path, "valdocom.dll", bitness, SERVER_CLSID)
+    server_dll(tmp_path, "valdocrash.dll", bitness, CRASHING_CLSID, "-DCRASH")
     type_library(tmp_path)
     assert wine.run("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD",
                     "/d", "0", "/f") == 0
     shared = (files_table("valdocom.dll", "system-com-server") + files_table("valdotypes.tlb", "system-type-library"))
-    first = build_product(build, tmp_path / "first", "ComFirst",
+    first = build_product(build, tmp_path, "ComFirst",
                           shared + files_table("valdocrash.dll", "system-com-server"))
-    second = build_product(build, tmp_path / "second", "ComSecond", shared)
+    second = build_product(build, tmp_path, "ComSecond", shared)
     server, library = rf"{SYSTEM}\valdocom.dll", rf"{SYSTEM}\valdotypes.tlb"
     server_key = rf"HKLM\Software\Classes\CLSID\{SERVER_CLSID}\InprocServer32"
     library_key = rf"HKLM\Software\Classes\TypeLib\{LIBRARY_ID}\1.0"
