@@ -17,6 +17,7 @@ set(VALDORINE_PORTABLE_MODULES
   src/installer/command_line.cpp
   src/operations/file_destination.cpp
   src/operations/overwrite_decision.cpp
+  src/operations/shortcut_text.cpp
   src/paths/batch_text.cpp
   src/paths/os_code.cpp
   src/paths/path_completion.cpp

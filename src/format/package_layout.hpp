@@ -68,7 +68,9 @@ enum class PackageError : int {
   kEntryWithoutName = 70,
   kEntryDataSizeNegative = 71,
   kEntryDataSizeTooLarge = 72,
-  kEntryNameUnsafe = 73,  // a name that would leave its base folder (entry_name_check.hpp)
+  kEntryNameUnsafe = 73,     // a name that would leave its base folder (entry_name_check.hpp)
+  kAppletWithoutName = 78,   // a control-panel applet entry with no name to show
+  kAppletWithoutClass = 79,  // a control-panel applet entry without its class identifier
   kArchiveBytesLeft = 80,
   kQueuedBytesLeft = 83,
   kFirewallFields = 90,  // a firewall rule without exactly four fields

@@ -33,6 +33,8 @@
 #include "operations/folder_rights.hpp"
 #include "operations/product_registration.hpp"
 #include "operations/registry_entries.hpp"
+#include "operations/shared_components.hpp"
+#include "operations/shortcuts.hpp"
 #include "package/install_script_setup.hpp"
 #include "package/language_strings.hpp"
 #include "package/package_startup.hpp"
@@ -345,10 +347,13 @@ void Install(const InstallScript& script) {
   RunPreInstallDeletions(script);
   NextStage(script, 27, 29);
   InstallFiles();
+  // Component registration, shortcuts, registry, associations and firewall, in that order.
+  RegisterSharedComponents();
   SetProgress(93);
   NextStage(script, 95, 26);
   SetProgress(97);
   PrepareUninstaller(script);
+  CreateShortcuts(script);
   CreateRegistryEntries(script);
   CreateFileAssociations(script, ChosenLanguageName(script));
   OpenFirewallExceptions(script);

@@ -136,10 +136,17 @@ void AddShortcutRecord(const EntryInProgress& item) {
   const bool startup = entry.kind == entry_kind::kStartupProgram;
   const uint32_t shortcut_flags = entry_flag::kDesktopShortcut | entry_flag::kStartMenuShortcut;
   if (!startup && (entry.kind != entry_kind::kProgramFile || (entry.flags & shortcut_flags) == 0)) return;
-  Collections().shortcuts.Append(ShortcutRecord{
-      (entry.flags & entry_flag::kDesktopShortcut) != 0, (entry.flags & entry_flag::kStartMenuShortcut) != 0, startup,
-      item.permanent, item.destination.path, FromUtf8(entry.extra_text), FromU16(entry.shortcut_icon),
-      ArgumentsOf(entry), FromUtf8(entry.component_text)});
+  ShortcutRecord record;
+  record.desktop = (entry.flags & entry_flag::kDesktopShortcut) != 0;
+  record.start_menu = (entry.flags & entry_flag::kStartMenuShortcut) != 0;
+  record.startup = startup;
+  record.permanent = item.permanent;
+  record.target = item.destination.path;
+  record.name = FromUtf8(entry.extra_text);
+  record.icon = FromU16(entry.shortcut_icon);
+  record.arguments = ArgumentsOf(entry);
+  record.working_folder = FromUtf8(entry.component_text);
+  Collections().shortcuts.Append(std::move(record));
 }
 
 // Makes the file's folder when the destination asks for it and records it for the uninstaller.

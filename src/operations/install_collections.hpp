@@ -8,23 +8,29 @@
 
 namespace valdorine {
 
-// A shortcut that a file entry asks for.
+// A shortcut target with its placements: what a file entry, the install script's shortcut list,
+// the uninstaller or the install log asks for. All texts wide.
 struct ShortcutRecord {
   bool desktop = false;
   bool start_menu = false;
   bool startup = false;
-  bool permanent = false;
-  String target;          // wide: the installed file
-  String name;            // wide
-  String icon;            // wide
-  String arguments;       // wide
-  String working_folder;  // wide
+  bool permanent = false;      // not recorded for removal
+  String target;               // relative to the installation folder when it has no colon
+  String name;                 // without ".lnk"; may name subfolders
+  String icon;                 // relative to the uninstall folder; empty: the target's own icon
+  String arguments;            // path variables expanded before use
+  String working_folder;       // path variables expanded; empty: the installation folder
+  String extra_folder;         // one more shortcut in this folder when not empty
+  uint8_t show_command = 0;    // 0 normal, 1 minimised without activation, 2 maximised
+  bool expand_target = false;  // expand path variables in the target
+  bool quiet = false;          // a failure is not reported in the failure summary
 };
 
 struct InstallCollections {
   // Destination paths (wide) of shared files, each followed by its mark: ' ' permanent or system
   // shared, '^' COM server, u'\x00A9' type library, none for a plain shared file.
   Array<String> shared_files;
+  Array<String> counted_shared_files;  // the entries whose count was raised, each once
   Array<String> com_servers;     // wide paths
   Array<String> type_libraries;
   Array<String> drivers;

@@ -85,13 +85,6 @@ void SplitAtLastBackslash(const String& path, String& key_part, String& name_par
   name_part = path.Substring(last + 1);
 }
 
-String DesktopFolderName(const InstallScript& script) {
-  if (script.DesktopFolder.IsEmpty() && (Run().options.word2 & option2::kDesktopFolderFromProductName) != 0) {
-    return script.ProductName;
-  }
-  return script.DesktopFolder;
-}
-
 // The command values; false, with the system error set, when UninstallString could not be written.
 bool WriteCommandValues(ValueWriter& values, const UninstallCommand& command, String& uninstall_string) {
   uninstall_string = ConcatWide(u"\"", command.program.Wide(), u"\" ", command.arguments.Wide(), nullptr);
@@ -147,7 +140,7 @@ void WriteRunValues(ValueWriter& values, const InstallScript& script) {
   values.Narrow(u"ProductFlags2", String::FormatNarrow("%u", run.package_flags));
   values.Narrow(u"UninstallBatch1", script.UninstallBatch1, kOrDelete);
   values.Narrow(u"UninstallBatch2", script.UninstallBatch2, kOrDelete);
-  values.Narrow(u"SharedFiles", SharedFilesValue(Collections().shared_files), kOrDelete);
+  values.Narrow(u"SharedFiles", SharedFilesValue(Collections().counted_shared_files), kOrDelete);
   values.Wide(u"UninstallSubdir", script.UninstallSubdir, kOrDelete);
   values.Wide(u"AddToPathSubfolder", script.AddToPathSubfolder, kOrDelete);
   values.Dword(u"ShortcutMode", script.ShortcutMode, kOrDelete);
@@ -279,6 +272,13 @@ bool WriteUninstallDataDigest(const InstallScript& script, const String& data_te
 
 void WriteAdditionalValues(RegKey& key, const Array<UninstallKeyValue>& values) {
   for (const UninstallKeyValue& item : values) WriteOneAdditionalValue(key, item);
+}
+
+String DesktopFolderName(const InstallScript& script) {
+  if (script.DesktopFolder.IsEmpty() && (Run().options.word2 & option2::kDesktopFolderFromProductName) != 0) {
+    return script.ProductName;
+  }
+  return script.DesktopFolder;
 }
 
 String SharedFilesValue(const Array<String>& shared_files) {

@@ -33,6 +33,10 @@ void WriteAdditionalValues(RegKey& key, const Array<UninstallKeyValue>& values);
 // key, which the uninstaller checks the file against; false when the key cannot take it.
 bool WriteUninstallDataDigest(const InstallScript& script, const String& data_text);
 
+// The name of the product's folder on the desktop for its desktop shortcuts: `DesktopFolder`, or
+// the product name when that is empty and the script asks for it; empty for none.
+String DesktopFolderName(const InstallScript& script);
+
 // The SharedFiles value (8-bit): each shared file's path text with its mark, in double quotes,
 // separated by ";", each path once.
 String SharedFilesValue(const Array<String>& shared_files);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/path_text.hpp"
+#include "core/win32/crash_guard.hpp"
 #include "core/win32/system_folders.hpp"
 #include "core/win32/unique_handle.hpp"
 #include "core/win32/win_text.hpp"
@@ -26,7 +27,7 @@ void RemoveDriverPackages(const Array<String>& lines) {
   for (const String& line : lines) {
     const String path = WidePathFromNarrow(line);
     SetFileAttributesW(WinText(path), FILE_ATTRIBUTE_NORMAL);
-    uninstall_inf(WinText(FileNamePart(path)), kForceDelete, nullptr);
+    RunGuarded([&] { uninstall_inf(WinText(FileNamePart(path)), kForceDelete, nullptr); });
   }
 }
 

@@ -5,6 +5,7 @@
 #include <ole2.h>
 
 #include "core/path_text.hpp"
+#include "core/win32/crash_guard.hpp"
 #include "core/win32/file_system.hpp"
 #include "core/win32/process_start.hpp"
 #include "core/win32/registry.hpp"
@@ -54,11 +55,12 @@ void UnregisterTypeLibrary(const String& path) {
   library->Release();
 }
 
-// regsvr32 from the system folder; when it cannot be started, the server's own entry point.
+// regsvr32 from the system folder; when it cannot be started or fails, the server's own entry point.
 void UnregisterComServer(const String& path) {
   const String regsvr32 = JoinPath(SystemFolder(), String::FromWide(u"regsvr32.exe"));
   const String command = ConcatWide(u"\"", regsvr32.Wide(), u"\" /s /u \"", path.Wide(), u"\"", nullptr);
-  if (RunProcessAndWait(command, SystemFolder(), true)) return;
+  unsigned long exit_code = 1;
+  if (RunProcessAndWait(command, SystemFolder(), true, &exit_code) && exit_code == 0) return;
   const UniqueModule module(LoadLibraryExW(WinText(path), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
   if (!module.IsValid()) return;
   using UnregisterFn = HRESULT(STDAPICALLTYPE*)();
@@ -69,8 +71,9 @@ void UnregisterComServer(const String& path) {
 
 void RemoveUnusedFile(const SharedFile& file, bool ask) {
   if (file.kind == SharedFileKind::kCountedOnly) return;
-  if (file.kind == SharedFileKind::kComServer) UnregisterComServer(file.path);
-  if (file.kind == SharedFileKind::kTypeLibrary) UnregisterTypeLibrary(file.path);
+  // A crash inside the file's own code leaves it registered; the file is still removed.
+  if (file.kind == SharedFileKind::kComServer) RunGuarded([&] { UnregisterComServer(file.path); });
+  if (file.kind == SharedFileKind::kTypeLibrary) RunGuarded([&] { UnregisterTypeLibrary(file.path); });
   if (!FileExists(file.path)) return;
   if (ask && !AskYesNo(LanguageMessage(kDeleteQuestionString, {file.path}), LanguageString(kDeleteQuestionCaption))) {
     return;

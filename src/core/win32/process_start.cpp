@@ -44,7 +44,7 @@ bool StartProcess(String command_line, const String& working_folder, bool hidden
   return CreateChildProcess(command_line, working_folder, hidden).IsValid();
 }
 
-bool RunProcessAndWait(String command_line, const String& working_folder, bool hidden) {
+bool RunProcessAndWait(String command_line, const String& working_folder, bool hidden, unsigned long* exit_code) {
   const UniqueHandle process = CreateChildProcess(command_line, working_folder, hidden);
   if (!process.IsValid()) return false;
   HANDLE handle = process.Get();
@@ -54,6 +54,7 @@ bool RunProcessAndWait(String command_line, const String& working_folder, bool h
          wait == WAIT_OBJECT_0 + 1) {
     DispatchPendingMessages();
   }
+  if (exit_code != nullptr && !GetExitCodeProcess(handle, exit_code)) *exit_code = GetLastError();
   return true;
 }
 

@@ -13,7 +13,9 @@ bool StartProcess(String command_line, const String& working_folder, bool hidden
 
 // Starts `command_line` like StartProcess at normal priority, its window hidden when `hidden`, and
 // waits until it ends, handling the thread's window messages at least every 75 ms meanwhile. False
-// with the system error set when it cannot be started; the program's exit code is not examined.
-bool RunProcessAndWait(String command_line, const String& working_folder, bool hidden);
+// with the system error set when it cannot be started. The program's exit code goes to `exit_code`
+// when given.
+bool RunProcessAndWait(String command_line, const String& working_folder, bool hidden,
+                       unsigned long* exit_code = nullptr);
 
 }  // namespace valdorine

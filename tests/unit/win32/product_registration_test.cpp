@@ -98,7 +98,7 @@ class ProductRegistration : public ::testing::Test {
     CreateFolderTree(run.uninstall_dir);
     run.size_estimate = 5 * 1024 * 1024 + 700;
     PublishRunState();
-    Collections().shared_files.Clear();
+    Collections().counted_shared_files.Clear();
     Collections().font_list = String();
     FailureSummary() = String();
     ClearUninstallList();
@@ -137,7 +137,7 @@ TEST_F(ProductRegistration, WritesEveryValueWithItsType) {
   run.start_menu = W(u"Test Menu");
   run.shared_dir = W(u"C:\\Common\\Test");
   Collections().font_list = Narrow("\"Test Sans\" \"tests.ttf\" ");
-  Collections().shared_files.Append(W(u"C:\\Common\\Test\\one.dll^"));
+  Collections().counted_shared_files.Append(W(u"C:\\Common\\Test\\one.dll^"));
   script_.Bitness = 1;
   script_.NoDowngradeBelow = Narrow("2.0");
   script_.ProductRegistry = W(u"Software\\Test Product");
