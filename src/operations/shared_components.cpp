@@ -198,11 +198,11 @@ void RegisterSharedComponents() {
   if (MakesUninstaller() && !Run().portable && !collections.shared_files.IsEmpty()) {
     collections.counted_shared_files = CountSharedFiles(collections.shared_files);
   }
-  SetProgressPosition(kBeforeServersProgress);
+  SetProgress(kBeforeServersProgress);
   RegisterComServers(collections.com_servers);
   RegisterTypeLibraries(collections.type_libraries);
   InstallDrivers(collections.drivers);
-  SetProgressPosition(kAfterDriversProgress);
+  SetProgress(kAfterDriversProgress);
 }
 
 }  // namespace valdorine

@@ -24,7 +24,7 @@ constexpr char16_t kPinnedFolder[] = u"Microsoft\\Internet Explorer\\Quick Launc
 
 void Pin(const String& command, const String& name) {
   const ProgramAndArguments parts = SplitCommand(command);
-  ShowProgressItem(String::FromWide(u"Pin to taskbar"));
+  ShowProgressStatus(String::FromWide(u"Pin to taskbar"));
   const String link = LinkFilePath(JoinPath(TempFolder(), name));
   if (!CreateShortcut(link, parts.program, parts.arguments, String(), String(), 0)) {
     AddFailure(FailureSummary(), link);
