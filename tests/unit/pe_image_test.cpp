@@ -169,9 +169,11 @@ TEST(SignatureStart, ReadsTheWiderDirectoriesOfA64BitImage) {
   const uint64_t unsigned_size = file.size();
   file[kTestPeOffset + pe::kOptionalMagic] = pe::kPe32PlusMagic & 0xFF;
   file[kTestPeOffset + pe::kOptionalMagic + 1] = pe::kPe32PlusMagic >> 8;
-  const uint32_t certificate = *CertificateDirectory(file, kTestPeOffset);
+  Put32(file, kTestPeOffset + pe::kOptionalHeader + 108, 16);  // the directory count of a PE32+ header
+  const std::optional<uint32_t> directory = CertificateDirectory(file, kTestPeOffset);
+  ASSERT_TRUE(directory.has_value());
+  const uint32_t certificate = *directory;
   EXPECT_EQ(certificate, kTestPeOffset + 168u);
-  Put32(file, certificate - 4 * 8 - 4, 16);  // the directory count
   Put32(file, certificate, static_cast<uint32_t>(unsigned_size));
   Put32(file, certificate + 4, 0x300);
   EXPECT_EQ(SignatureStart(file, kTestPeOffset, unsigned_size + 0x300), unsigned_size);
