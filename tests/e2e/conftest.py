@@ -42,11 +42,6 @@ class Build:
         return self.root / "win32" / "ValdorineSetup.exe"
 
     @property
-    def own_registry_view(self) -> str:
-        """The registry view that the installer under test uses without asking for one."""
-        return "/reg:64" if self.windows.name == "win64" else "/reg:32"
-
-    @property
     def dialog_driver(self) -> Path:
         return self.windows / "dialog-driver.exe"
 
