@@ -234,6 +234,8 @@ class Scenario:
             args += ["--press-id", str(press_id)]
         if press_text is not None:
             args += ["--press-text", press_text]
+        if window_class is None and (press_id is not None or press_text is not None):
+            window_class = DIALOG_CLASS  # buttons to press are on dialogs, never on the backdrop
         if window_class is not None:
             args += ["--class", window_class]
         if with_text is not None:
