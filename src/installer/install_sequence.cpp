@@ -322,7 +322,7 @@ void AskAndDecide(const InstallScript& script) {
 // From the progress page to the written install log.
 void Install(const InstallScript& script) {
   RunState& run = Run();
-  ShowProgressPage(ProgressRun::kInstallation, CancelInstallation);
+  ShowProgressPage(ProgressRun::kInstallation, {script.Display.ProgressPageStyle, String()}, CancelInstallation);
   SendNotification(script.BeginNotifyURL, false);
   RunInstallLogSettings() = InstallLogSettingsFrom(script);
   RunInstallLogSettings().show_summary_page = ShowSummaryPage;

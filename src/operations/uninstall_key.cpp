@@ -240,6 +240,7 @@ void WriteAllValues(RegKey& key, const InstallScript& script) {
   WriteProductValues(values, script);
   WriteRunValues(values, script);
   WriteBackgroundValues(values, script);
+  values.Dword(u"ProgressPageStyle", script.Display.ProgressPageStyle);
   values.Qword(u"Session", Process().session_number);
   WriteBitmapValues(values, script);
   WriteAdditionalValues(key, script.UninstallKeyValues);

@@ -1,7 +1,6 @@
-// The frame that every wizard page shares: the modal dialog and its common set-up (icon, centring,
-// caption or header band, side picture, colours, button glyphs and button layout, foreground) and
-// the common handling of the forward and back-out buttons and of closing the window. A page adds
-// its own texts and behaviour through WizardPage.
+// The frame that every wizard page shares: the modal dialog with the common set-up of page_setup,
+// and the common handling of the forward and back-out buttons and of closing the window. A page
+// adds its own texts and behaviour through WizardPage.
 #pragma once
 
 #include <windows.h>
@@ -9,11 +8,10 @@
 #include <cstdint>
 
 #include "core/string.hpp"
+#include "ui/page_setup.hpp"
 #include "ui/wizard_pages.hpp"
 
 namespace valdorine {
-
-inline constexpr uint32_t kUnstyledPage = UINT32_MAX;  // EnterPassword, MustUninstall, SupportOffer
 
 class WizardPage {
  public:
@@ -61,25 +59,5 @@ PageResult ShowPage(WizardPage& page, PageResult silent_answer);
 
 // Sets the page's texts again in the current language (after the Language page's choice).
 void RelabelPage(HWND page);
-
-// The installer's visible window on this thread (the progress page or the background window) that
-// pages and message boxes belong to and are centred on; null when there is none.
-HWND InstallerWindow(HWND except = nullptr);
-
-// Centres `window` on the installer's window, or on the work area of the screen when there is none.
-void CentreOnInstaller(HWND window);
-
-// Gives `button` the glyph of bitmap `bitmap_id` (10 x 10 dialog units of `dialog`) and a leading
-// space in its text, when the package asks for button images. Each glyph is made once for the run.
-void AddButtonGlyph(HWND dialog, HWND button, int bitmap_id);
-
-// Widens every push button of `dialog` to fit its text and re-spaces the row of buttons whose top is
-// that of `row_button` from the right.
-void FitButtons(HWND dialog, HWND row_button);
-
-// Sets a control's text from a String.
-void SetControlText(HWND page, int id, const String& text);
-// A control's text.
-String ControlText(HWND page, int id);
 
 }  // namespace valdorine

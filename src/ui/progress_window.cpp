@@ -14,7 +14,8 @@
 #include "ui/background_window.hpp"
 #include "ui/gdi_objects.hpp"
 #include "ui/message_boxes.hpp"
-#include "ui/page_style.hpp"
+#include "ui/page_setup.hpp"
+#include "ui/resources/page_ids.h"
 
 namespace valdorine {
 namespace {
@@ -36,6 +37,8 @@ constexpr int kUninstallingText = 71;
 
 struct ProgressState {
   HWND page = nullptr;
+  PageLook look;
+  String band_title;
   ProgressRun run = ProgressRun::kInstallation;
   void (*cancel)() = nullptr;
   UniqueFont large_text_font;
@@ -72,7 +75,7 @@ void EnlargeMainText(HWND page) {
   lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
   UniqueFont& owned = State().large_text_font;
   owned.Reset(CreateFontIndirectW(&font));
-  SendDlgItemMessageW(page, page_control::kText, WM_SETFONT, reinterpret_cast<WPARAM>(owned.Get()), FALSE);
+  SendDlgItemMessageW(page, IDC_MAIN_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(owned.Get()), FALSE);
 }
 
 void Place(HWND page) {
@@ -87,23 +90,24 @@ void Place(HWND page) {
 }
 
 void SetUp(HWND page) {
-  const bool installing = State().run == ProgressRun::kInstallation;
-  const uint32_t style = Script().Display.ProgressPageStyle;
-  const int header = installing ? text::kInstallingHeader : text::kUninstallingHeader;
-  DecoratePage(page, style, LanguageString(header),
-               LanguageString(installing ? kPageSubtitleString : text::kUninstallingHeader));
-  SetDlgItemTextW(page, page_control::kText,
-                  WinText(LanguageString(installing ? text::kInstallingText : text::kUninstallingText)));
-  SetDlgItemTextW(page, page_control::kCancel, WinText(LanguageString(text::kCancel)));
-  EnableWindow(GetDlgItem(page, page_control::kCancel), CancelAllowed());
+  ProgressState& state = State();
+  const bool installing = state.run == ProgressRun::kInstallation;
+  SetControlText(page, IDC_MAIN_TEXT, LanguageString(installing ? text::kInstallingText : text::kUninstallingText));
+  SetControlText(page, IDC_BACK_OUT, LanguageString(text::kCancel));
+  EnableWindow(GetDlgItem(page, IDC_BACK_OUT), CancelAllowed());
   SendDlgItemMessageW(page, kBar, PBM_SETRANGE32, 0, 100);
-  if (style == 0 || style == 2) EnlargeMainText(page);
+  if (state.look.style == 0 || state.look.style == 2) EnlargeMainText(page);
+  const String header = LanguageString(installing ? text::kInstallingHeader : text::kUninstallingHeader);
+  PageHeading heading = WizardHeading(header);
+  if (!state.band_title.IsEmpty()) heading.band_title = state.band_title;
+  if (!installing) heading.band_caption = header;
+  SetUpPage(page, state.look, heading);
   Place(page);
 }
 
 INT_PTR CALLBACK ProgressProcedure(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
   INT_PTR result = 0;
-  if (HandleDecorationMessage(page, message, wparam, lparam, result)) return result;
+  if (HandlePageLookMessage(page, State().look, message, wparam, lparam, result)) return result;
   switch (message) {
     case WM_INITDIALOG:
       SetUp(page);
@@ -112,7 +116,7 @@ INT_PTR CALLBACK ProgressProcedure(HWND page, UINT message, WPARAM wparam, LPARA
       SetWindowLongPtrW(page, DWLP_MSGRESULT, FALSE);
       return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wparam) == page_control::kCancel || LOWORD(wparam) == IDCANCEL) AskToCancel(page);
+      if (LOWORD(wparam) == IDC_BACK_OUT || LOWORD(wparam) == IDCANCEL) AskToCancel(page);
       return TRUE;
     case WM_CLOSE:
       AskToCancel(page);
@@ -126,18 +130,6 @@ INT_PTR CALLBACK ProgressProcedure(HWND page, UINT message, WPARAM wparam, LPARA
   }
 }
 
-// The common controls library is not one the loader always takes from the system folder, so it
-// is loaded from there by hand rather than imported.
-void RegisterProgressBarClass() {
-  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  static const UniqueModule library(LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  const auto initialise = library ? reinterpret_cast<InitFunction>(reinterpret_cast<void*>(
-                                        GetProcAddress(library.Get(), "InitCommonControlsEx")))
-                                  : nullptr;
-  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
-  if (initialise) initialise(&controls);
-}
-
 void ShowStatusText(const String& text) {
   if (HWND page = State().page) SetDlgItemTextW(page, kStatus, WinText(text));
   PumpWindowMessages();
@@ -145,13 +137,15 @@ void ShowStatusText(const String& text) {
 
 }  // namespace
 
-void ShowProgressPage(ProgressRun run, void (*cancel)()) {
+void ShowProgressPage(ProgressRun run, const ProgressLook& look, void (*cancel)()) {
   ProgressState& state = State();
   if (state.page || Switches().silent_mode || (Run().options.word2 & option2::kProgressPage) == 0) return;
   state.run = run;
+  state.look.style = look.style;
+  state.band_title = look.band_title;
   state.cancel = cancel;
-  RegisterProgressBarClass();
-  const String name = PageTemplateName(u"ProgressDlg", Script().Display.ProgressPageStyle);
+  LoadCommonControls(ICC_PROGRESS_CLASS);
+  const String name = PageTemplateName(u"ProgressDlg", look.style);
   state.page = CreateDialogParamW(Process().instance, WinText(name), BackgroundWindow(), ProgressProcedure, 0);
   if (!state.page) PageCannotBeShown(name);
   ShowWindow(state.page, SW_SHOW);

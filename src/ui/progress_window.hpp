@@ -13,12 +13,19 @@ namespace valdorine {
 
 enum class ProgressRun { kInstallation, kUninstallation };
 
+// How the progress page looks: its page style, and the title on its header band (the wizard's
+// title when empty).
+struct ProgressLook {
+  uint32_t style = 1;
+  String band_title;
+};
+
 // Creates the page when option word 2 asks for a progress page and the run is not silent, placed
 // by the script's progress position code. `cancel` is what the Cancel button does after the user
 // confirmed it (an installation's cancel path); the button is disabled during an uninstallation
 // and when the script forbids cancelling. A page that cannot be created ends the run with a
 // fatal message. Returns after handling the waiting window messages.
-void ShowProgressPage(ProgressRun run, void (*cancel)());
+void ShowProgressPage(ProgressRun run, const ProgressLook& look, void (*cancel)());
 void CloseProgressPage();
 // The page, or null.
 HWND ProgressPage();

@@ -118,6 +118,22 @@ bool PrintPages(HWND viewer, HDC printer) {
   return printed;
 }
 
+// Whether the system has a default printer; asked without showing a dialog.
+bool PrinterAvailable() {
+  PRINTDLGW query{};
+  query.lStructSize = sizeof query;
+  query.Flags = PD_RETURNDEFAULT;
+  if (!PrintDlgW(&query)) return false;
+  if (query.hDevMode) GlobalFree(query.hDevMode);
+  if (query.hDevNames) GlobalFree(query.hDevNames);
+  return true;
+}
+
+void ShowFailure(HWND owner, const char16_t* what, DWORD error, const wchar_t* caption) {
+  const String text = ConcatWide(what, SystemErrorText(error).Wide(), nullptr);
+  MessageBoxW(owner, WinText(text), caption, MB_OK | MB_ICONERROR);
+}
+
 }  // namespace
 
 HWND CreateTextViewer(HWND parent, int id, const RECT& rect, uint32_t options) {
@@ -168,6 +184,10 @@ void CopyText(HWND viewer) {
 
 void PrintText(HWND viewer) {
   const HWND parent = GetParent(viewer);
+  if (!PrinterAvailable()) {
+    MessageBoxW(parent, L"There is no printer to print to.", L"Print", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
   PRINTDLGW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = parent;
@@ -193,15 +213,20 @@ void PrintText(HWND viewer) {
   DeleteDC(dialog.hDC);
   if (dialog.hDevMode) GlobalFree(dialog.hDevMode);
   if (dialog.hDevNames) GlobalFree(dialog.hDevNames);
-  if (!printed && error != ERROR_REQUEST_ABORTED) {
-    const String text = ConcatWide(u"Failed to print.  ", SystemErrorText(error).Wide(), nullptr);
-    MessageBoxW(parent, WinText(text), L"Print", MB_OK | MB_ICONERROR);
-  }
+  if (!printed && error != ERROR_REQUEST_ABORTED) ShowFailure(parent, u"Failed to print.  ", error, L"Print");
+}
+
+DWORD SaveRichText(HWND viewer, const wchar_t* path) {
+  String rtf;
+  if (!GetRichText(viewer, rtf)) return ERROR_READ_FAULT;
+  const UniqueFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  DWORD written = 0;
+  if (!WriteFile(file.Get(), rtf.Bytes(), static_cast<DWORD>(rtf.Length()), &written, nullptr)) return GetLastError();
+  return written == static_cast<DWORD>(rtf.Length()) ? 0 : ERROR_WRITE_FAULT;
 }
 
 void SaveTextAs(HWND viewer) {
-  String rtf;
-  if (!GetRichText(viewer, rtf) || rtf.IsEmpty()) return;
   static wchar_t previous_file[MAX_PATH * 4] = L"";  // the file chosen the previous time
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
@@ -213,9 +238,8 @@ void SaveTextAs(HWND viewer) {
   dialog.lpstrDefExt = L"rtf";
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   if (!GetSaveFileNameW(&dialog)) return;
-  const UniqueFileHandle file(CreateFileW(previous_file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (file) WriteFile(file.Get(), rtf.Bytes(), static_cast<DWORD>(rtf.Length()), &written, nullptr);
+  const DWORD error = SaveRichText(viewer, previous_file);
+  if (error != 0) ShowFailure(dialog.hwndOwner, u"Failed to save.  ", error, L"Save As");
 }
 
 void OpenClickedLink(const NMHDR& header) {

@@ -34,7 +34,12 @@ bool SetRichText(HWND viewer, const String& rtf);
 // The content as RTF bytes; true on success.
 bool GetRichText(HWND viewer, String& rtf);
 
-// The menu's actions.
+// Writes the content as RTF to the file at `path`, replacing it; 0 on success, else the system's
+// error code.
+DWORD SaveRichText(HWND viewer, const wchar_t* path);
+
+// The menu's actions. Print says so when there is no printer; Save as says so when the file cannot
+// be written.
 void CopyText(HWND viewer);
 void PrintText(HWND viewer);
 void SaveTextAs(HWND viewer);

@@ -9,7 +9,8 @@
 #include "run/installer_process.hpp"
 #include "run/run_state.hpp"
 #include "ui/background_window.hpp"
-#include "ui/page_style.hpp"
+#include "ui/page_setup.hpp"
+#include "ui/resources/page_ids.h"
 
 namespace valdorine {
 namespace {
@@ -40,6 +41,7 @@ constexpr SummaryBox kBoxes[] = {
 };
 
 struct SummaryState {
+  PageLook look;
   bool offer_view_log = false;
   SummaryChoices choices;
 };
@@ -92,13 +94,12 @@ void LayOutBoxes(HWND page, uint32_t style) {
 }
 
 void SetUp(HWND page) {
-  const uint32_t style = Script().Display.SummaryPageStyle;
-  DecoratePage(page, style, LanguageString(text::kHeader), LanguageString(kPageSubtitleString));
-  SetDlgItemTextW(page, page_control::kText, WinText(LanguageString(text::kCompleted)));
-  SetDlgItemTextW(page, page_control::kForward, WinText(LanguageString(text::kFinish)));
-  LayOutBoxes(page, style);
-  CentrePage(page);
-  SetForegroundWindow(page);
+  PageLook& look = State().look;
+  look.style = Script().Display.SummaryPageStyle;
+  SetControlText(page, IDC_MAIN_TEXT, LanguageString(text::kCompleted));
+  SetControlText(page, IDC_FORWARD, LanguageString(text::kFinish));
+  LayOutBoxes(page, look.style);
+  SetUpPage(page, look, WizardHeading(LanguageString(text::kHeader)));
 }
 
 void Finish(HWND page, bool accepted) {
@@ -107,18 +108,18 @@ void Finish(HWND page, bool accepted) {
   if (accepted) {
     for (const SummaryBox& box : kBoxes) choices.*box.choice = IsDlgButtonChecked(page, box.id) == BST_CHECKED;
   }
-  EndDialog(page, accepted ? page_control::kForward : page_control::kCancel);
+  EndDialog(page, accepted ? IDC_FORWARD : IDC_BACK_OUT);
 }
 
 INT_PTR CALLBACK SummaryProcedure(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
   INT_PTR result = 0;
-  if (HandleDecorationMessage(page, message, wparam, lparam, result)) return result;
+  if (HandlePageLookMessage(page, State().look, message, wparam, lparam, result)) return result;
   switch (message) {
     case WM_INITDIALOG:
       SetUp(page);
       return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wparam) == page_control::kForward) Finish(page, true);
+      if (LOWORD(wparam) == IDC_FORWARD) Finish(page, true);
       if (LOWORD(wparam) == IDCANCEL) Finish(page, false);
       return TRUE;
     case WM_CLOSE:

@@ -53,6 +53,7 @@ bool ReadUninstallerState(const RegKey& key, const String& key_name, Uninstaller
   state.notify_url = ReadAnsi(key, u"NotifyURL", code_page::kAnsi);
   state.desktop_folder = ReadText(key, u"DesktopFolder");
   state.support_offer = ReadText(key, u"SupportOffer");
+  state.progress_page_style = ReadNumber(key, u"ProgressPageStyle", 1);
   if (!key.ReadQword(String::FromWide(u"Session"), state.session)) state.session = 0;
   state.shared_path = ReadText(key, u"SharedPath");
   state.start_menu = ReadText(key, u"ProductStartMenu");

@@ -205,9 +205,14 @@ bottom_color = "{bottom}"
     assert any(near(colour, (0, 255, 0)) for colour in title_band)
 
 
-def test_uninstaller_shows_confirmation_progress_and_completion(build_setup, wine):
+# The decorations that each style's progress page carries: side picture, header band, white panel.
+DECORATIONS = {"plain": set(), "side-picture": {1021}, "header-band": {1032}, "full-picture": {1021, 1042}}
+
+
+@pytest.mark.parametrize("style", ["plain", "header-band"])
+def test_uninstaller_shows_confirmation_progress_and_completion(build_setup, wine, style):
     # The uninstaller's first batch runs while its progress page shows; it holds the page until
-    # the scenario has read it.
+    # the scenario has read it. Its page has the style the installation's progress page had.
     held = """
 [uninstall]
 completion_message = true
@@ -219,15 +224,18 @@ commands = '''
 if not exist C:\\go.txt goto wait
 '''
 """
-    setup = build_setup(tables=held)
+    setup = build_setup(tables=held, style=style)
     assert wine.run(wine.put_file(setup, SETUP), "/a") == 1
     process = wine.start(UNINSTALLER, '/u:ProgressTest')
     confirmation = wine.read_window("uninstall.exe", press_text="Yes", window_class=DIALOG_CLASS)
     assert confirmation.texts == ["Do you want to remove Progress Test and all of its parts from this computer?"]
     with pytest.raises(AssertionError, match="no enabled button"):
         wine.read_window("uninstall.exe", press_id=1003, window_class=DIALOG_CLASS)
-    page = wine.read_window("uninstall.exe", window_class=DIALOG_CLASS)
+    page = wine.read_window("uninstall.exe", window_class=DIALOG_CLASS, screenshot=f"progress-{style}")
     assert page.caption == "Uninstalling Progress Test"
+    assert {c.id for c in page.controls} & {1021, 1032, 1042} == DECORATIONS[style]
+    if style == "header-band":
+        assert page.control(1034).text == "Progress Test"  # the band's title: the product's name
     assert "Please wait while Progress Test is being removed." in page.texts
     drive_c(wine, r"C:\go.txt").write_text("")
     completion = window_captioned(wine, "uninstall.exe", "Uninstallation complete")

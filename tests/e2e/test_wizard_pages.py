@@ -27,8 +27,9 @@ IDOK, IDNO = 1, 7
 
 STYLES = ["plain", "side-picture", "header-band", "full-picture"]
 
-# The licence is rich text long enough to need scrolling.
-LICENSE = b"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 {\\b Licence terms}\\par " + \
+# The licence is rich text long enough to need scrolling. Its title's bold is switched off
+# explicitly: Wine's rich-edit control lets a bold group ("{\b ...}") make the whole text bold.
+LICENSE = b"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 \\b Licence terms\\b0\\par " + \
     b"".join(b"Clause %d: the product is used as it is.\\par " % n for n in range(1, 60)) + b"The end.\\par }"
 
 GERMAN = """

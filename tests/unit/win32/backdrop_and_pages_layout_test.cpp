@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ui/background_window.hpp"
-#include "ui/page_style.hpp"
+#include "ui/page_setup.hpp"
 #include "ui/progress_window.hpp"
 #include "ui/summary_page.hpp"
 
