@@ -6,6 +6,7 @@ controls; what the run did is read from the prefix's drive. A screenshot of ever
 from __future__ import annotations
 
 import shlex
+import struct
 import subprocess
 from pathlib import Path, PureWindowsPath
 
@@ -289,3 +290,33 @@ def test_the_uninstall_confirmation_speaks_the_products_language_and_no_removes_
     assert box.buttons == [" &Remove", " &Keep"]  # the language's labels, after their glyphs
     assert wine.wait(process) == 1
     assert installed.is_file()
+
+
+# The width of a page, 280 dialog units in "MS Shell Dlg 2" at 10 points, frame included, over the
+# screen's pixels per inch: about six (566 pixels at 96, 846 at 144, 1196 at 192).
+WIDTH_PER_DPI = (5.5, 6.6)
+
+
+def png_size(path: Path) -> tuple[int, int]:
+    width, height = struct.unpack_from(">II", path.read_bytes(), 16)
+    return width, height
+
+
+def set_pixel_density(wine, dpi: int) -> None:
+    """The prefix's screen density, where programs started afterwards read it."""
+    for key in (r"HKCU\Control Panel\Desktop", r"HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts"):
+        assert wine.run("reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f") == 0
+
+
+@pytest.mark.parametrize("dpi", [96, 144, 192], ids=["100%", "150%", "200%"])
+def test_pages_keep_their_proportions_at_each_pixel_density(build, build_setup, wine, dpi):
+    set_pixel_density(wine, dpi)
+    # Every page template's controls lie inside their page and never overlap, at this density.
+    assert wine.run(build.windows / "unit_tests.exe", "--gtest_filter=PageTemplates.*") == 0
+    # A page is laid out in dialog units, so it grows with the density and keeps its shape.
+    process = start(wine, build_setup("header-band", password=""))
+    wine.read_window(EXE, window_class=DIALOG_CLASS, with_text=LANGUAGE_PAGE[0], press_id=BACK_OUT)
+    width, height = png_size(wine.log.with_suffix(".png"))
+    assert wine.wait(process) == 1
+    assert WIDTH_PER_DPI[0] <= width / dpi <= WIDTH_PER_DPI[1], (width, height)
+    assert 1.25 <= width / height <= 1.5, (width, height)
