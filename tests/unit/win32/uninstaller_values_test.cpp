@@ -51,6 +51,10 @@ TEST(UninstallerValuesTest, StateFromTheProductsValues) {
   EXPECT_EQ(state.flags, 0x8000000000000004ull);
   EXPECT_EQ(state.session, 0x0123456789ABCDEFull);
   EXPECT_EQ(state.support_offer, W(u" https://example.com/help "));
+  EXPECT_EQ(state.progress_page_style, 1u);  // an installation that stored no style had style 1
+  ASSERT_TRUE(key.SetDword(W(u"ProgressPageStyle"), 0));
+  ASSERT_TRUE(ReadUninstallerState(key, W(u"KeyName"), state));
+  EXPECT_EQ(state.progress_page_style, 0u);
   ASSERT_TRUE(key.SetString(W(u"InstallLocation"), W(u"  ")));
   EXPECT_FALSE(ReadUninstallerState(key, W(u"KeyName"), state));  // blank location: corrupt
   RegDeleteTreeW(HKEY_CURRENT_USER, WinText(path.Substring(6)));
