@@ -322,7 +322,9 @@ void AskAndDecide(const InstallScript& script) {
 // From the progress page to the written install log.
 void Install(const InstallScript& script) {
   RunState& run = Run();
-  ShowProgressPage(ProgressRun::kInstallation, {script.Display.ProgressPageStyle, String()}, CancelInstallation);
+  ShowProgressPage(ProgressRun::kInstallation,
+                   {script.Display.ProgressPageStyle, script.HeaderTextColor, script.PictureBorder, String()},
+                   CancelInstallation);
   SendNotification(script.BeginNotifyURL, false);
   RunInstallLogSettings() = InstallLogSettingsFrom(script);
   RunInstallLogSettings().show_summary_page = ShowSummaryPage;

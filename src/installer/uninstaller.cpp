@@ -356,7 +356,10 @@ bool Finish() {
 }
 
 void RemoveProduct(RegKey& key, const String& name, UninstallRecords& records) {
-  ShowProgressPage(ProgressRun::kUninstallation, {Product().progress_page_style, Product().product_name}, nullptr);
+  const UninstallerState& product = Product();
+  ShowProgressPage(ProgressRun::kUninstallation,
+                   {product.progress_page_style, product.header_text_colour, product.picture_border, product.product_name},
+                   nullptr);
   BeginStage(text::kPreparingStage, 1);
   RunStoredBatch(key, Product().uninstall_batch1, u"UninstallBatch1", Option1(option1::kHiddenUninstallBatch1));
   RemoveAssociationsAndFonts(key, records);

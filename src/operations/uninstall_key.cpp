@@ -241,6 +241,8 @@ void WriteAllValues(RegKey& key, const InstallScript& script) {
   WriteRunValues(values, script);
   WriteBackgroundValues(values, script);
   values.Dword(u"ProgressPageStyle", script.Display.ProgressPageStyle);
+  values.Dword(u"HeaderTextColor", script.HeaderTextColor);
+  values.Dword(u"PictureBorder", script.PictureBorder);
   values.Qword(u"Session", Process().session_number);
   WriteBitmapValues(values, script);
   WriteAdditionalValues(key, script.UninstallKeyValues);

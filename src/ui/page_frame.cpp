@@ -27,7 +27,7 @@ PageHeading HeadingOf(const WizardPage& page) {
 
 void SetUp(HWND dialog) {
   PageFrame& frame = FrameOf(dialog);
-  frame.look.style = frame.page.Style();
+  frame.look = ScriptPageLook(frame.page.Style());
   frame.page.Label(dialog);
   SetUpPage(dialog, frame.look, HeadingOf(frame.page));
   frame.page.Start(dialog);

@@ -74,14 +74,14 @@ RECT RectIn(HWND dialog, HWND control) {
 }
 
 // One of the header band's texts, at its hidden control's place, in the header text colour.
-void DrawBandText(HWND dialog, const DRAWITEMSTRUCT& band, int id, HFONT font) {
+void DrawBandText(HWND dialog, const DRAWITEMSTRUCT& band, int id, HFONT font, COLORREF colour) {
   RECT area = RectIn(dialog, GetDlgItem(dialog, id));
   const RECT band_rect = RectIn(dialog, band.hwndItem);
   OffsetRect(&area, -band_rect.left, -band_rect.top);
   const String text = ControlText(dialog, id);
   const SelectedObject selected(band.hDC, font);
   SetBkMode(band.hDC, TRANSPARENT);
-  SetTextColor(band.hDC, Script().HeaderTextColor);
+  SetTextColor(band.hDC, colour);
   DrawTextW(band.hDC, WinText(text), -1, &area, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
@@ -92,8 +92,9 @@ bool DrawDecoration(HWND dialog, const PageLook& look, const DRAWITEMSTRUCT& ite
   }
   if (item.CtlID != IDC_HEADER_BAND) return false;
   StretchBitmap(item.hDC, PageBitmap(IDB_HEADER_BAND), item.rcItem);
-  DrawBandText(dialog, item, IDC_BAND_TITLE, static_cast<HFONT>(look.bold_font.Get()));
-  DrawBandText(dialog, item, IDC_BAND_SUBTITLE, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+  DrawBandText(dialog, item, IDC_BAND_TITLE, static_cast<HFONT>(look.bold_font.Get()), look.header_text_colour);
+  DrawBandText(dialog, item, IDC_BAND_SUBTITLE, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)),
+               look.header_text_colour);
   return true;
 }
 
@@ -109,11 +110,11 @@ HBRUSH ControlColours(const PageLook& look, HDC dc, HWND control) {
 }
 
 // The side picture's border as `PictureBorder` asks: 1 sunken, 2 thin, 3 sunken in style 1 only.
-void SetPictureBorder(HWND dialog, uint32_t style) {
+void SetPictureBorder(HWND dialog, const PageLook& look) {
   const HWND picture = GetDlgItem(dialog, IDC_SIDE_PICTURE);
   if (!picture) return;
-  const uint8_t border = Script().PictureBorder;
-  if (border == 1 || (border == 3 && style == 1)) {
+  const uint8_t border = look.picture_border;
+  if (border == 1 || (border == 3 && look.style == 1)) {
     SetWindowLongPtrW(picture, GWL_EXSTYLE, GetWindowLongPtrW(picture, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
   } else if (border == 2) {
     SetWindowLongPtrW(picture, GWL_STYLE, GetWindowLongPtrW(picture, GWL_STYLE) | WS_BORDER);
@@ -307,6 +308,14 @@ String WizardTitle() {
   return title.IsEmpty() ? script.ProductName : title;
 }
 
+PageLook ScriptPageLook(uint32_t style) {
+  PageLook look;
+  look.style = style;
+  look.header_text_colour = Script().HeaderTextColor;
+  look.picture_border = Script().PictureBorder;
+  return look;
+}
+
 PageHeading WizardHeading(const String& header) { return {header, WizardTitle(), LanguageString(kPageSubtitleString)}; }
 
 void SetUpPage(HWND page, PageLook& look, const PageHeading& heading) {
@@ -317,7 +326,7 @@ void SetUpPage(HWND page, PageLook& look, const PageHeading& heading) {
     SendMessageW(page, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Process().small_icon));
   }
   DecoratePage(page, look, heading);
-  SetPictureBorder(page, look.style);
+  SetPictureBorder(page, look);
   CentreOnInstaller(page);
   SetForegroundWindow(page);
 }

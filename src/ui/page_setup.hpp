@@ -30,11 +30,17 @@ String PageTemplateName(const char16_t* family, uint32_t style);
 // name.
 String WizardTitle();
 
-// What a shown page's decoration keeps: its style and the bold font of the band's title.
+// What a shown page's decoration keeps: its style, the colour of the band's texts, the side
+// picture's border (`PictureBorder`) and the bold font of the band's title.
 struct PageLook {
   uint32_t style = kUnstyledPage;
+  uint32_t header_text_colour = 0;
+  uint8_t picture_border = 0;
   UniqueFont bold_font;
 };
+
+// The look of the script's pages in a style: its header text colour and picture border.
+PageLook ScriptPageLook(uint32_t style);
 
 // The texts of a page's caption and band.
 struct PageHeading {

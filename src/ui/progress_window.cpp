@@ -142,6 +142,8 @@ void ShowProgressPage(ProgressRun run, const ProgressLook& look, void (*cancel)(
   if (state.page || Switches().silent_mode || (Run().options.word2 & option2::kProgressPage) == 0) return;
   state.run = run;
   state.look.style = look.style;
+  state.look.header_text_colour = look.header_text_colour;
+  state.look.picture_border = look.picture_border;
   state.band_title = look.band_title;
   state.cancel = cancel;
   LoadCommonControls(ICC_PROGRESS_CLASS);

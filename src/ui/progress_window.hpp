@@ -13,10 +13,12 @@ namespace valdorine {
 
 enum class ProgressRun { kInstallation, kUninstallation };
 
-// How the progress page looks: its page style, and the title on its header band (the wizard's
-// title when empty).
+// How the progress page looks: its page style, the colour of its header band's texts, its side
+// picture's border (`PictureBorder`), and the title on its band (the wizard's title when empty).
 struct ProgressLook {
   uint32_t style = 1;
+  uint32_t header_text_colour = 0;
+  uint8_t picture_border = 0;
   String band_title;
 };
 

@@ -95,7 +95,7 @@ void LayOutBoxes(HWND page, uint32_t style) {
 
 void SetUp(HWND page) {
   PageLook& look = State().look;
-  look.style = Script().Display.SummaryPageStyle;
+  look = ScriptPageLook(Script().Display.SummaryPageStyle);
   SetControlText(page, IDC_MAIN_TEXT, LanguageString(text::kCompleted));
   SetControlText(page, IDC_FORWARD, LanguageString(text::kFinish));
   LayOutBoxes(page, look.style);

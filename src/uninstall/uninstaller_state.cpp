@@ -54,6 +54,8 @@ bool ReadUninstallerState(const RegKey& key, const String& key_name, Uninstaller
   state.desktop_folder = ReadText(key, u"DesktopFolder");
   state.support_offer = ReadText(key, u"SupportOffer");
   state.progress_page_style = ReadNumber(key, u"ProgressPageStyle", 1);
+  state.header_text_colour = ReadNumber(key, u"HeaderTextColor", 0);
+  state.picture_border = static_cast<uint8_t>(ReadNumber(key, u"PictureBorder", 0));
   if (!key.ReadQword(String::FromWide(u"Session"), state.session)) state.session = 0;
   state.shared_path = ReadText(key, u"SharedPath");
   state.start_menu = ReadText(key, u"ProductStartMenu");

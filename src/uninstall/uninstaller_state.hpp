@@ -21,7 +21,11 @@ struct UninstallerState {
   String notify_url;         // 8-bit (ANSI), as the notification sender takes it
   String desktop_folder;
   String support_offer;
-  uint32_t progress_page_style = 1;  // ProgressPageStyle; an installation that stored none had style 1
+  // The progress page's look: ProgressPageStyle (an installation that stored none had style 1),
+  // HeaderTextColor and PictureBorder.
+  uint32_t progress_page_style = 1;
+  uint32_t header_text_colour = 0;
+  uint8_t picture_border = 0;
   uint64_t session = 0;      // the installation run's identifier; 0 when none was stored
   String shared_path;
   String start_menu;         // ProductStartMenu

@@ -224,7 +224,7 @@ commands = '''
 if not exist C:\\go.txt goto wait
 '''
 """
-    setup = build_setup(tables=held, style=style)
+    setup = build_setup(tables=held, style=style, ui='header_text_color = "#FF0000"')
     assert wine.run(wine.put_file(setup, SETUP), "/a") == 1
     process = wine.start(UNINSTALLER, '/u:ProgressTest')
     confirmation = wine.read_window("uninstall.exe", press_text="Yes", window_class=DIALOG_CLASS)
@@ -236,6 +236,9 @@ if not exist C:\\go.txt goto wait
     assert {c.id for c in page.controls} & {1021, 1032, 1042} == DECORATIONS[style]
     if style == "header-band":
         assert page.control(1034).text == "Progress Test"  # the band's title: the product's name
+        image = png_pixels(wine.log.parent / f"{wine.log.stem}-progress-{style}.png")
+        band = [pixel(image, x, y) for y in range(20, 70) for x in range(10, 200)]
+        assert any(near(colour, (255, 0, 0)) for colour in band)  # in the installation's text colour
     assert "Please wait while Progress Test is being removed." in page.texts
     drive_c(wine, r"C:\go.txt").write_text("")
     completion = window_captioned(wine, "uninstall.exe", "Uninstallation complete")

@@ -161,6 +161,8 @@ TEST_F(ProductRegistration, WritesEveryValueWithItsType) {
   script_.CopyrightColor = 0x0A0B0C;
   script_.CopyrightPos = 3;
   script_.Display.ProgressPageStyle = 0;
+  script_.HeaderTextColor = 0x00FF00;
+  script_.PictureBorder = 2;
   script_.ProductIcon = Narrow("icon bytes");
   Process().session_number = 0x0123456789ABCDEFull;
   Register();
@@ -220,7 +222,8 @@ TEST_F(ProductRegistration, WritesEveryValueWithItsType) {
       {L"TitleColor", REG_DWORD, 0x112233}, {L"TopColor", REG_DWORD, 0x445566},
       {L"BottomColor", REG_DWORD, 0x778899}, {L"MonoColor", REG_DWORD, 0},
       {L"TitleShadow", REG_DWORD, 1},     {L"TitlePosition", REG_DWORD, 2}, {L"CopyrightPos", REG_DWORD, 3},
-      {L"ProgressPageStyle", REG_DWORD, 0}, {L"Session", REG_QWORD, 0x0123456789ABCDEFull},
+      {L"ProgressPageStyle", REG_DWORD, 0}, {L"HeaderTextColor", REG_DWORD, 0x00FF00}, {L"PictureBorder", REG_DWORD, 2},
+      {L"Session", REG_QWORD, 0x0123456789ABCDEFull},
   };
   for (const NumberCase& c : numbers) {
     const StoredValue value = Value(c.name);

@@ -53,8 +53,12 @@ TEST(UninstallerValuesTest, StateFromTheProductsValues) {
   EXPECT_EQ(state.support_offer, W(u" https://example.com/help "));
   EXPECT_EQ(state.progress_page_style, 1u);  // an installation that stored no style had style 1
   ASSERT_TRUE(key.SetDword(W(u"ProgressPageStyle"), 0));
+  ASSERT_TRUE(key.SetDword(W(u"HeaderTextColor"), 0x123456));
+  ASSERT_TRUE(key.SetDword(W(u"PictureBorder"), 2));
   ASSERT_TRUE(ReadUninstallerState(key, W(u"KeyName"), state));
   EXPECT_EQ(state.progress_page_style, 0u);
+  EXPECT_EQ(state.header_text_colour, 0x123456u);
+  EXPECT_EQ(state.picture_border, 2);
   ASSERT_TRUE(key.SetString(W(u"InstallLocation"), W(u"  ")));
   EXPECT_FALSE(ReadUninstallerState(key, W(u"KeyName"), state));  // blank location: corrupt
   RegDeleteTreeW(HKEY_CURRENT_USER, WinText(path.Substring(6)));
