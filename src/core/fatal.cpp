@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kFatalTextCapacity = 4096;
 constexpr int kMostAtFatalCallbacks = 100;
+// The exit code of a fatal error that no displayer ended: a second one, or a displayer that returned.
+constexpr int kAbandonedFatalExitCode = -1;
 
 std::atomic<bool> fatal_in_progress{false};
 std::atomic<NarrowFatalDisplayer> narrow_displayer{nullptr};
@@ -40,17 +42,18 @@ AtFatalCallback TakeLastCallback() {
 // Only the first fatal error is shown. A second one, from inside a displayer or a callback or from
 // another thread while the first is on screen, ends the process at once.
 void EnterFatalPath() {
-  if (fatal_in_progress.exchange(true)) std::_Exit(1);
+  if (fatal_in_progress.exchange(true)) std::_Exit(kAbandonedFatalExitCode);
   while (AtFatalCallback callback = TakeLastCallback()) callback();
 }
 
-// A displayer does not return; if one does anyway, the process still ends here.
+// A displayer does not return; if one does anyway, the process still ends here. Without a
+// displayer the text goes to the standard error stream and the process ends as a failed command.
 [[noreturn]] void ShowNarrow(const char* text) {
   if (NarrowFatalDisplayer narrow = narrow_displayer) {
     narrow(text);
-  } else {
-    std::fprintf(stderr, "%s\n", text);
+    std::exit(kAbandonedFatalExitCode);
   }
+  std::fprintf(stderr, "%s\n", text);
   std::exit(1);
 }
 
@@ -76,7 +79,7 @@ void FatalErrorWide(const char16_t* text) {
   EnterFatalPath();
   if (WideFatalDisplayer wide = wide_displayer) {
     wide(text);
-    std::exit(1);
+    std::exit(kAbandonedFatalExitCode);
   }
   // The narrow displayer takes ANSI text; the standard error stream gets UTF-8.
   const int code_page = narrow_displayer ? code_page::kAnsi : code_page::kUtf8;

@@ -1,6 +1,7 @@
 // The fatal-error path shared by every module: the text is formatted into a buffer of 4096
 // characters and handed to the registered displayer, which does not return. Only the first fatal
-// error displays anything; a second one (from inside the displayer, say) ends the process at once.
+// error displays anything; a second one (from inside the displayer, say) ends the process at once
+// with exit code -1, as does a displayer that returns.
 // Before the displayer runs, the at-fatal callbacks get their chance to save or release what they
 // hold (the operations log, a temporary file).
 #pragma once

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "core/path_text.hpp"
+#include "core/win32/crash_guard.hpp"
 #include "core/win32/registry.hpp"
 #include "diagnostics/failure_summary.hpp"
 #include "diagnostics/operations_log.hpp"
@@ -13,6 +14,7 @@
 #include "run/run_state.hpp"
 #include "uninstall/association_restore.hpp"
 #include "uninstall/uninstall_data.hpp"
+#include "uninstall/uninstall_data_text.hpp"
 
 namespace valdorine {
 namespace {
@@ -35,6 +37,13 @@ struct Association {
   String command;
   String icon;         // expanded and absolute
   String icon_record;  // as the script gives it, for the record
+};
+
+// What the step keeps from one verb to the next: the backup value's name, and the classes that a
+// verb has opened so far (each was found in place or created by the step).
+struct AssociationStep {
+  String backup_name;
+  Array<String> classes;
 };
 
 String Ansi(const String& text) { return WideFromNarrow(text, code_page::kAnsi); }
@@ -103,12 +112,46 @@ void AddOpenWithEntry(const Association& a, const String& class_name) {
   LogConcatW(a.extension.Wide(), u" Open With ", a.command.Wide(), u"\r\n", nullptr);
 }
 
+void AppendRecordLine(const String& wide_line) {
+  String line = NarrowFromWide(wide_line, code_page::kAnsi);
+  line.AppendNarrow("\r\n");
+  CollectedUninstallSections().associations.Append(line);
+}
+
+bool ClassSeen(const AssociationStep& step, const String& class_name) {
+  for (const String& seen : step.classes) {
+    if (EqualsIgnoreCase(seen, class_name)) return true;
+  }
+  return false;
+}
+
+bool DefaultIs(const RegKey& key, const String& value) {
+  String current;
+  return key.ReadString(String(), current) && EqualsIgnoreCase(current, value);
+}
+
+// The first time the step opens a class: a class key that was in place already is marked in the
+// record, with whether it had a default value and whether the extension named it, so that the
+// uninstaller keeps the class and what it held.
+void NoteClass(const Association& a, const String& class_name, const RegKey& class_key, bool existed,
+               bool named_by_extension, AssociationStep& step) {
+  if (ClassSeen(step, class_name)) return;
+  step.classes.Append(class_name);
+  if (!existed) return;
+  String previous;
+  const bool had_default = class_key.ReadString(String(), previous) && !previous.IsBlank();
+  AppendRecordLine(ExistingClassMarkLine(a.extension, class_name, {had_default, named_by_extension}));
+}
+
 // Description, icon and the verb with its command below the class key; true when the command was
 // written.
-bool WriteClass(const Association& a, const String& class_name, bool own_class, const String& verb,
-                const String& backup_name) {
+bool WriteClass(const Association& a, const String& class_name, bool own_class, bool named_by_extension,
+                const String& verb, AssociationStep& step) {
+  const String& backup_name = step.backup_name;
   RegKey class_key;
-  if (!OpenClassesKey(class_key, class_name, kCreateFlags)) return false;
+  const int opened = class_key.OpenKey(HKEY_CLASSES_ROOT, class_name, kCreateFlags, kClassesAccess);
+  if (opened == open_key_result::kFailed) return false;
+  NoteClass(a, class_name, class_key, opened == open_key_result::kOpened, named_by_extension, step);
   if (own_class && !a.description.IsBlank()) BackUpAndSetDefault(class_key, a.description, backup_name);
   if (!a.icon.IsEmpty()) SetDefaultBelow(JoinPath(class_name, String::FromWide(u"DefaultIcon")), a.icon, backup_name);
   const String shell = JoinPath(class_name, String::FromWide(u"shell"));
@@ -123,12 +166,12 @@ bool WriteClass(const Association& a, const String& class_name, bool own_class, 
 }
 
 void AppendRecord(const Association& a, const String& class_name, const String& verb) {
-  const String line = ConcatWide(a.extension.Wide(), u"~!~", class_name.Wide(), u"~!~", verb.Wide(), u"~!~",
-                                 a.icon_record.Wide(), u"\r\n", nullptr);
-  CollectedUninstallSections().associations.Append(NarrowFromWide(line, code_page::kAnsi));
+  AppendRecordLine(ConcatWide(a.extension.Wide(), u"~!~", class_name.Wide(), u"~!~", verb.Wide(), u"~!~",
+                              a.icon_record.Wide(), nullptr));
 }
 
-void AssociateVerb(const Association& a, const String& verb, const String& backup_name) {
+void AssociateVerb(const Association& a, const String& verb, AssociationStep& step) {
+  const String& backup_name = step.backup_name;
   const bool inherits_class = a.class_name.IsEmpty() || HasExclamation(a.class_name);
   RegKey extension_key;
   const bool extension_open =
@@ -139,6 +182,7 @@ void AssociateVerb(const Association& a, const String& verb, const String& backu
   }
   String class_name = a.class_name;
   bool own_class = true;
+  bool named_by_extension = false;
   int written = 0;
   if (extension_open) {
     class_name = ClassToUse(a, extension_key, own_class);
@@ -146,6 +190,7 @@ void AssociateVerb(const Association& a, const String& verb, const String& backu
       LogFormatW(u"Association failed/no label:  \"%s\".\r\n\r\n", a.extension.Wide());
       return;
     }
+    named_by_extension = DefaultIs(extension_key, class_name);
     if (own_class && a.mode != kModeOpenWithOnly && BackUpAndSetDefault(extension_key, class_name, backup_name)) {
       ++written;
     }
@@ -153,7 +198,7 @@ void AssociateVerb(const Association& a, const String& verb, const String& backu
       AddOpenWithEntry(a, class_name);
     }
   }
-  const bool command_written = WriteClass(a, class_name, own_class, verb, backup_name);
+  const bool command_written = WriteClass(a, class_name, own_class, named_by_extension, verb, step);
   AppendRecord(a, class_name, verb);
   if (!command_written) {
     FailureSummary().AppendFormatWide(u"Failed to associate file type:  \"%s\".\r\n", a.extension.Wide());
@@ -191,14 +236,18 @@ void CreateFileAssociations(const InstallScript& script, const String& language)
   const RunState& run = Run();
   if (run.portable && (run.package_flags & package_flag::kNoAssociationsWhenPortable) != 0) return;
   if (script.Associations.IsEmpty()) return;
-  const String backup_name = AssociationBackupName(RunPathVariables().product_name);
-  for (const FileAssociation& item : script.Associations) {
-    if (item.extension.IsEmpty()) continue;
-    if (!item.language.IsEmpty() && item.language != language) continue;
-    const Association a = Prepared(item, run.install_dir);
-    for (const String& verb : Verbs(Ansi(item.verbs))) AssociateVerb(a, verb, backup_name);
-  }
-  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  AssociationStep step{AssociationBackupName(RunPathVariables().product_name), {}};
+  // The shell's notification reaches its extensions, which are not ours: a crash there ends the step.
+  const bool finished = RunGuarded([&] {
+    for (const FileAssociation& item : script.Associations) {
+      if (item.extension.IsEmpty()) continue;
+      if (!item.language.IsEmpty() && item.language != language) continue;
+      const Association a = Prepared(item, run.install_dir);
+      for (const String& verb : Verbs(Ansi(item.verbs))) AssociateVerb(a, verb, step);
+    }
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  });
+  if (!finished) FailureSummary().AppendWide(u"Crashed while installing associations.\r\n");
 }
 
 }  // namespace valdorine

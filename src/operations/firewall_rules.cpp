@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "core/path_text.hpp"
 #include "core/win32/file_system.hpp"
 #include "core/win32/firewall_service.hpp"
 #include "core/win32/win_text.hpp"
@@ -18,17 +17,13 @@
 namespace valdorine {
 namespace {
 
-template <typename Interface>
-HRESULT CreateFirewallObject(const CLSID& class_id, ComPtr<Interface>& object) {
-  return CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, __uuidof(Interface), object.ReceiveVoid());
-}
-
 // Opens the port for one protocol; a port that is open already counts as opened.
 HRESULT OpenPort(INetFwOpenPorts* ports, long number, NET_FW_IP_PROTOCOL protocol, const String& name) {
   ComPtr<INetFwOpenPort> existing;
   if (SUCCEEDED(ports->Item(number, protocol, existing.Receive())) && existing) return S_OK;
   ComPtr<INetFwOpenPort> port;
-  HRESULT result = CreateFirewallObject(__uuidof(NetFwOpenPort), port);
+  HRESULT result = CoCreateInstance(__uuidof(NetFwOpenPort), nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetFwOpenPort),
+                                    port.ReceiveVoid());
   if (SUCCEEDED(result)) result = port->put_Port(number);
   if (SUCCEEDED(result)) result = port->put_Protocol(protocol);
   if (SUCCEEDED(result)) result = port->put_Name(ComText(WinText(name)).Get());
@@ -37,9 +32,9 @@ HRESULT OpenPort(INetFwOpenPorts* ports, long number, NET_FW_IP_PROTOCOL protoco
 }
 
 bool OpenPortRule(INetFwProfile* profile, int number, int protocols, const String& name) {
-  ComPtr<INetFwOpenPorts> ports;
-  HRESULT result = profile->get_GloballyOpenPorts(ports.Receive());
-  if (FAILED(result)) {
+  HRESULT result = S_OK;
+  const ComPtr<INetFwOpenPorts> ports = GloballyOpenPorts(profile, result);
+  if (!ports) {
     LogFormat("Failed to open firewall port %d, code %d\r\n", number, static_cast<int>(result));
     return false;
   }
@@ -63,20 +58,14 @@ bool OpenPortRule(INetFwProfile* profile, int number, int protocols, const Strin
 }
 
 bool AllowProgram(INetFwProfile* profile, const String& field, const String& name, const String& install_dir) {
-  String path = WideFromNarrow(field, code_page::kUtf8);
-  ExpandVariables(path);
-  if (PathRootLength(path) == 0) path = JoinPath(install_dir, path);
+  const String path = ExpandedScriptPath(field, install_dir);
   if (!FileExists(path)) {
     LogFormatW(u"Failed to add firewall exception for \"%s\": file does not exist\r\n", path.Wide());
     return false;
   }
-  ComPtr<INetFwAuthorizedApplications> programs;
-  ComPtr<INetFwAuthorizedApplication> program;
-  HRESULT result = profile->get_AuthorizedApplications(programs.Receive());
-  if (SUCCEEDED(result)) result = CreateFirewallObject(__uuidof(NetFwAuthorizedApplication), program);
-  if (SUCCEEDED(result)) result = program->put_ProcessImageFileName(ComText(WinText(path)).Get());
-  if (SUCCEEDED(result)) result = program->put_Name(ComText(WinText(name)).Get());
-  if (SUCCEEDED(result)) result = programs->Add(program.Get());
+  HRESULT result = S_OK;
+  const ComPtr<INetFwAuthorizedApplications> programs = AuthorizedPrograms(profile, result);
+  if (programs) result = AuthorizeProgram(programs.Get(), path, name);
   if (FAILED(result)) {
     LogFormatW(u"Failed to add firewall exception for \"%s\", code %d\r\n", path.Wide(), static_cast<int>(result));
     return false;

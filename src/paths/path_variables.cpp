@@ -179,6 +179,12 @@ void ExpandVariables(String& text, const PathVariableSources& sources) {
   ExpandEnvironmentReferences(text);
 }
 
+String ExpandedScriptPath(const String& utf8_path, const String& folder) {
+  String path = WideFromNarrow(utf8_path, code_page::kUtf8);
+  ExpandVariables(path);
+  return PathRootLength(path) == 0 ? JoinPath(folder, path) : path;
+}
+
 void ForEachPathVariable(const PathVariableSources& sources,
                          const std::function<void(const String& name, const String& value)>& visit) {
   for (const PathVariableToken& token : kPathVariableTokens) {

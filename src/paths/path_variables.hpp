@@ -50,6 +50,10 @@ PathVariableSources PathVariableSourcesFrom(const InstallScript& script);
 void ExpandVariables(String& text);
 void ExpandVariables(String& text, const PathVariableSources& sources);
 
+// A path that the install script gives as UTF-8 text, with its variables expanded and, when it is
+// relative, joined to `folder`.
+String ExpandedScriptPath(const String& utf8_path, const String& folder);
+
 // One variable's value, computed afresh (only the temporary folder is computed once per process).
 String PathVariableValue(PathVariable variable, const PathVariableSources& sources);
 

@@ -79,6 +79,9 @@ void Initialise(HWND dialog, DialogState& state) {
   EnableWindow(GetDlgItem(dialog, control::kInformUs), state.can_inform);
   CentreOnScreen(dialog);
   SetForegroundWindow(dialog);
+  // The focus goes to a button, not to the report, which would show its whole text selected.
+  HWND button = GetDlgItem(dialog, state.can_inform ? control::kInformUs : control::kExit);
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
 }
 
 INT_PTR CALLBACK ExceptionDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -87,7 +90,7 @@ INT_PTR CALLBACK ExceptionDialogProc(HWND dialog, UINT message, WPARAM wparam, L
     case WM_INITDIALOG:
       SetWindowLongPtrW(dialog, DWLP_USER, lparam);
       Initialise(dialog, *reinterpret_cast<DialogState*>(lparam));
-      return TRUE;
+      return FALSE;  // the focus is set
     case WM_COMMAND:
       switch (LOWORD(wparam)) {
         case control::kInformUs:

@@ -4,9 +4,11 @@
 
 #include <shlobj.h>
 
+#include "core/win32/crash_guard.hpp"
 #include "core/win32/registry.hpp"
 #include "core/win32/win_text.hpp"
 #include "uninstall/registry_removal.hpp"
+#include "uninstall/uninstall_data_text.hpp"
 
 namespace valdorine {
 namespace {
@@ -85,15 +87,45 @@ void RestoreVerb(const Association& record, const String& backup_name) {
   if (!HasSubkeys(HKEY_CLASSES_ROOT, shell_key)) DeleteSubkey(HKEY_CLASSES_ROOT, shell_key);
 }
 
-void RestoreAssociation(const Association& record, const String& backup_name) {
+// A class key that was in place before the installation, with the extension its mark names.
+struct ExistingClass {
+  String class_name;
+  String extension;
+  ExistingClassFacts facts;
+};
+
+const ExistingClass* FindExistingClass(const Array<ExistingClass>& classes, const String& class_name) {
+  for (const ExistingClass& existing : classes) {
+    if (EqualsIgnoreCase(existing.class_name, class_name)) return &existing;
+  }
+  return nullptr;
+}
+
+// A class that existed before keeps its key; without a previous default (and so without a
+// backup) the default that the installation set goes. True when the extension may have been
+// pointed at the class by the installation: not when the mark says it named the class before, and
+// unknown (so left alone) for an extension other than the mark's.
+bool KeepExistingClass(const Association& record, bool default_restored, const ExistingClass& existing) {
+  if (!default_restored && !existing.facts.had_default) ClearDefault(HKEY_CLASSES_ROOT, record.class_name, nullptr);
+  return EqualsIgnoreCase(existing.extension, record.extension) && !existing.facts.named_by_extension;
+}
+
+// A class that the installation created goes once nothing of its own is left in it; true then.
+bool RemoveCreatedClass(const Association& record) {
+  if (HasSubkeys(HKEY_CLASSES_ROOT, record.class_name)) return false;
+  DeleteSubkey(HKEY_CLASSES_ROOT, record.class_name);
+  return true;
+}
+
+void RestoreAssociation(const Association& record, const String& backup_name, const ExistingClass* existing) {
   const bool extension_restored = RestoreDefault(HKEY_CLASSES_ROOT, record.extension, backup_name);
   RemoveOpenWithEntry(record);
-  RestoreDefault(HKEY_CLASSES_ROOT, record.class_name, backup_name);
+  const bool class_default_restored = RestoreDefault(HKEY_CLASSES_ROOT, record.class_name, backup_name);
   RestoreIcon(record, backup_name);
   RestoreVerb(record, backup_name);
-  if (HasSubkeys(HKEY_CLASSES_ROOT, record.class_name)) return;
-  DeleteSubkey(HKEY_CLASSES_ROOT, record.class_name);
-  if (extension_restored) return;
+  const bool release_extension = existing != nullptr ? KeepExistingClass(record, class_default_restored, *existing)
+                                                     : RemoveCreatedClass(record);
+  if (!release_extension || extension_restored) return;
   // The extension lost its class: a default naming it goes, and the key goes once nothing else is
   // left in it (an extension that had a class or entries of its own before keeps them).
   ClearDefault(HKEY_CLASSES_ROOT, record.extension, &record.class_name);
@@ -118,12 +150,19 @@ String AssociationBackupName(const String& product_name) {
 
 void RestoreAssociations(const Array<Array<String>>& records, const String& product_name) {
   const String backup_name = AssociationBackupName(product_name);
+  Array<ExistingClass> existing_classes;
+  for (const Array<String>& fields : records) {
+    if (IsExistingClassMark(fields)) {
+      existing_classes.Append({FieldAt(fields, 1), FieldAt(fields, 0), ExistingClassFactsOf(fields)});
+    }
+  }
   for (const Array<String>& fields : records) {
     const Association record{FieldAt(fields, 0), FieldAt(fields, 1), FieldAt(fields, 2), FieldAt(fields, 3)};
-    if (record.extension.IsEmpty() || record.class_name.IsEmpty()) continue;
-    RestoreAssociation(record, backup_name);
+    if (record.extension.IsEmpty() || record.class_name.IsEmpty() || record.verb.IsEmpty()) continue;
+    RestoreAssociation(record, backup_name, FindExistingClass(existing_classes, record.class_name));
   }
-  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  // The notification reaches shell extensions, which are not ours.
+  RunGuarded([] { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); });
 }
 
 }  // namespace valdorine

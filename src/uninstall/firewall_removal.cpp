@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "core/path_text.hpp"
 #include "core/win32/firewall_service.hpp"
 #include "core/win32/win_text.hpp"
 #include "format/firewall_list.hpp"
@@ -12,19 +11,17 @@ namespace valdorine {
 namespace {
 
 void ClosePort(INetFwProfile* profile, long port, int protocols) {
-  ComPtr<INetFwOpenPorts> ports;
-  if (FAILED(profile->get_GloballyOpenPorts(ports.Receive()))) return;
+  HRESULT result = S_OK;
+  const ComPtr<INetFwOpenPorts> ports = GloballyOpenPorts(profile, result);
+  if (!ports) return;
   if (protocols & kFirewallTcp) ports->Remove(port, NET_FW_IP_PROTOCOL_TCP);
   if (protocols & kFirewallUdp) ports->Remove(port, NET_FW_IP_PROTOCOL_UDP);
 }
 
 void RemoveProgram(INetFwProfile* profile, const String& field, const String& install_dir) {
-  String path = WideFromNarrow(field, code_page::kUtf8);
-  ExpandVariables(path);
-  if (PathRootLength(path) == 0) path = JoinPath(install_dir, path);
-  ComPtr<INetFwAuthorizedApplications> programs;
-  if (FAILED(profile->get_AuthorizedApplications(programs.Receive()))) return;
-  programs->Remove(ComText(WinText(path)).Get());
+  HRESULT result = S_OK;
+  const ComPtr<INetFwAuthorizedApplications> programs = AuthorizedPrograms(profile, result);
+  if (programs) programs->Remove(ComText(WinText(ExpandedScriptPath(field, install_dir))).Get());
 }
 
 }  // namespace

@@ -56,6 +56,29 @@ String Utf8Of(const String& wide) { return NarrowFromWide(wide, code_page::kUtf8
 String WideOfUtf8(std::string_view utf8) { return WideFromNarrow(TextOf(utf8), code_page::kUtf8); }
 String Decimal(int value) { return String::FormatNarrow("%d", value); }
 
+// The four fields of an [Associations] line; the last one takes the rest of the line.
+Array<String> AssociationFields(std::string_view line) {
+  Array<String> fields;
+  while (fields.Count() < kAssociationFields - 1) {
+    const size_t separator = line.find(kAssociationSeparator);
+    if (separator == std::string_view::npos) break;
+    fields.Append(TextOf(line.substr(0, separator)));
+    line.remove_prefix(separator + kAssociationSeparator.size());
+  }
+  fields.Append(TextOf(line));
+  fields.Resize(kAssociationFields);
+  return fields;
+}
+
+bool HoldsAllAssociationFields(std::string_view line) {
+  int separators = 0;
+  for (size_t at = line.find(kAssociationSeparator); at != std::string_view::npos;
+       at = line.find(kAssociationSeparator, at + kAssociationSeparator.size())) {
+    ++separators;
+  }
+  return separators >= kAssociationFields - 1;
+}
+
 // One line of the file: its text runs from `start` to `end`, its line break from `end` to `next`.
 struct Line {
   size_t start;
@@ -288,17 +311,11 @@ class UninstallDataReader {
                                 kAutoCloseForUninstaller});
   }
 
+  // A record needs an extension, a class and a verb; a mark (no verb) needs all four fields.
   void AddAssociation(std::string_view line) {
-    Array<String> fields;
-    while (fields.Count() < kAssociationFields - 1) {
-      const size_t separator = line.find(kAssociationSeparator);
-      if (separator == std::string_view::npos) break;
-      fields.Append(TextOf(line.substr(0, separator)));
-      line.remove_prefix(separator + kAssociationSeparator.size());
-    }
-    fields.Append(TextOf(line));
-    fields.Resize(kAssociationFields);
-    if (fields[0].IsEmpty() || fields[1].IsEmpty() || fields[2].IsEmpty()) return;
+    Array<String> fields = AssociationFields(line);
+    if (fields[0].IsEmpty() || fields[1].IsEmpty()) return;
+    if (IsExistingClassMark(fields) && !HoldsAllAssociationFields(line)) return;
     records_.associations.Append(std::move(fields));
   }
 
@@ -391,10 +408,50 @@ Array<String> LinesOf(std::string_view text) {
   return lines;
 }
 
+bool NamesClass(const Array<String>& association, const String& class_name) {
+  return EqualIgnoringAsciiCase(View(association[1]), View(class_name));
+}
+
+// True when `records` show that the product made `class_name`: records for it, none a mark.
+bool EarlierInstallationMadeClass(const Array<Array<String>>& records, const String& class_name) {
+  bool recorded = false;
+  for (const Array<String>& association : records) {
+    if (!NamesClass(association, class_name)) continue;
+    if (IsExistingClassMark(association)) return false;
+    recorded = true;
+  }
+  return recorded;
+}
+
+// Removes from the 8-bit `section` the marks of classes that the earlier installation made.
+void DropMarksOfEarlierClasses(const Array<Array<String>>& earlier, String& section) {
+  String kept;
+  for (const String& line : LinesOf(View(section))) {
+    const Array<String> association = AssociationFields(View(line));
+    if (IsExistingClassMark(association) && EarlierInstallationMadeClass(earlier, association[1])) continue;
+    kept.Append(line);
+    kept.AppendNarrow(kLineEnd);
+  }
+  section = std::move(kept);
+}
+
 }  // namespace
+
+bool IsExistingClassMark(const Array<String>& association) { return association[2].IsEmpty(); }
+
+ExistingClassFacts ExistingClassFactsOf(const Array<String>& association) {
+  const std::string_view facts = View(association[3]);
+  return {facts.find('D') != std::string_view::npos, facts.find('E') != std::string_view::npos};
+}
+
+String ExistingClassMarkLine(const String& extension, const String& class_name, ExistingClassFacts facts) {
+  return ConcatWide(extension.Wide(), u"~!~", class_name.Wide(), u"~!~~!~", facts.had_default ? u"D" : u"",
+                    facts.named_by_extension ? u"E" : u"", nullptr);
+}
 
 void CarryEarlierRecords(const UninstallRecords& earlier, UninstallDataContent& content) {
   AppendMissingLines(content.uninstall_list, earlier.entries);
+  DropMarksOfEarlierClasses(earlier.associations, content.sections.associations);
   for (const Array<String>& association : earlier.associations) {
     AppendMissingLine(content.sections.associations, AssociationLine(association));
   }

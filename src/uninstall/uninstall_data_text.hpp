@@ -66,6 +66,19 @@ String CsvField(const String& field);
 // The fields of one CSV line (8-bit); quoted fields lose their quotes.
 Array<String> SplitCsv(const String& line);
 
+// An [Associations] record with an empty verb marks a class key that existed before the product's
+// installation: the uninstaller keeps such a class instead of deleting it (one that predates the
+// mark drops records without a verb). Its fourth field holds "D" when the class had a default
+// value, and "E" when the mark's extension already named the class.
+struct ExistingClassFacts {
+  bool had_default = false;
+  bool named_by_extension = false;
+};
+bool IsExistingClassMark(const Array<String>& association);
+ExistingClassFacts ExistingClassFactsOf(const Array<String>& association);
+// The mark's line (wide, without its line end).
+String ExistingClassMarkLine(const String& extension, const String& class_name, ExistingClassFacts facts);
+
 // The whole file.
 String UninstallDataText(const UninstallDataContent& content);
 
@@ -73,7 +86,9 @@ String UninstallDataText(const UninstallDataContent& content);
 // every uninstall-list entry and every line of [Associations], [Firewall], [INF], [MSI] and
 // [Registry2] of `earlier` that `content` lacks is appended to it, so that a file the earlier
 // version installed and the new one no longer contains is still removed at uninstallation. The
-// texts, [AutoClose] and [ConditionalDelete] are the new installation's alone.
+// texts, [AutoClose] and [ConditionalDelete] are the new installation's alone. A class that the new
+// run found in place but the earlier installation made (it has records there and no mark) loses
+// the new run's mark: the product created it.
 void CarryEarlierRecords(const UninstallRecords& earlier, UninstallDataContent& content);
 
 // Parses the text of an Uninstall.DAT file. Any text is accepted: records with the wrong number of

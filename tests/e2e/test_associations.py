@@ -115,6 +115,7 @@ def test_associations_change_only_what_they_own_and_uninstall_restores_the_rest(
     data = next(folder.rglob("Uninstall.DAT")).read_bytes().decode("latin-1")
     records = data.split("[Associations]\r\n", 1)[1].split("\r\n\r\n", 1)[0].splitlines()
     assert records == [
+        ".vdtxt~!~VdTextFile~!~~!~DE",  # the class was in place, with a default, named by the extension
         ".vdtxt~!~VdTextFile~!~edit~!~",
         ".vddoc~!~VdDocument~!~open~!~viewer.exe,1",
         ".vddoc~!~VdDocument~!~print~!~viewer.exe,1",
@@ -152,3 +153,45 @@ command = '%InstallDir%\\viewer.exe "%1"'
     assert uninstall(wine, UNINSTALL_KEY) == 0
     assert classes_tree(wine, r"HKCR\.vdown") == before
     assert values(wine, r"HKCR\VdOwn", view="/reg:64") is None
+
+
+def test_classes_that_existed_with_values_only_are_kept_and_restored_exactly(build, wine, tmp_path):
+    # Two classes in place with values and no subkeys: one named by its extension and with a
+    # description of its own, one without a default that no extension names yet.
+    set_default(wine, r"HKCR\.vdval", "VdValues")
+    set_default(wine, r"HKCR\VdValues", "Values Document")
+    assert reg_output(wine, "add", r"HKCR\VdValues", "/v", "EditFlags", "/t", "REG_DWORD", "/d", "65536", "/f")[0] == 0
+    assert reg_output(wine, "add", r"HKCR\VdBare", "/v", "FriendlyTypeName", "/d", "Bare Type", "/f")[0] == 0
+    keys = (r"HKCR\.vdval", r"HKCR\VdValues", r"HKCR\.vdbare", r"HKCR\VdBare")
+    before = {key: classes_tree(wine, key) for key in keys}
+    setup = build_setup(build, tmp_path, """
+[[associations]]
+extension = "vdval"
+class = "VdValues"
+description = "Valdorine Values"
+icon = "viewer.exe,0"
+verbs = ["open", "print"]
+command = '%InstallDir%\\viewer.exe "%1"'
+
+[[associations]]
+extension = "vdbare"
+class = "VdBare"
+description = "Valdorine Bare"
+verbs = ["open"]
+command = '%InstallDir%\\viewer.exe "%1"'
+""")
+
+    install(wine, setup)
+
+    assert default(wine, r"HKCR\VdValues") == ("REG_SZ", "Valdorine Values")
+    assert values(wine, r"HKCR\VdValues", view="/reg:64")[BACKUP] == ("REG_SZ", "Values Document")
+    assert default(wine, r"HKCR\VdBare") == ("REG_SZ", "Valdorine Bare")
+    assert default(wine, r"HKCR\.vdbare") == ("REG_SZ", "VdBare")
+    data = next(drive_c(wine, FOLDER).rglob("Uninstall.DAT")).read_bytes().decode("latin-1")
+    records = data.split("[Associations]\r\n", 1)[1].split("\r\n\r\n", 1)[0].splitlines()
+    assert ".vdval~!~VdValues~!~~!~DE" in records and ".vdbare~!~VdBare~!~~!~" in records
+
+    assert uninstall(wine, UNINSTALL_KEY) == 0
+
+    for key in keys:
+        assert (classes_tree(wine, key) or "").splitlines() == (before[key] or "").splitlines(), key

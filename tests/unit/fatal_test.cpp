@@ -13,6 +13,16 @@
 namespace valdorine {
 namespace {
 
+// How the process status shows exit(-1): the whole code on Windows, its low byte elsewhere.
+#ifdef _WIN32
+constexpr int kMinusOne = -1;
+#else
+constexpr int kMinusOne = 255;
+#endif
+
+void ShowAndReturn(const char* text) { std::fprintf(stderr, "shown: %s", text); }
+void ShowWideAndReturn(const char16_t*) { std::fputs("shown wide", stderr); }
+
 // Shows the text, then raises a second fatal error from inside the displayer.
 void ShowThenFailAgain(const char* text) {
   std::fprintf(stderr, "shown: %s in_progress=%d", text, FatalInProgress() ? 1 : 0);
@@ -51,13 +61,27 @@ TEST(FatalDeathTest, WithoutDisplayerTheTextGoesToStandardErrorAndTheExitCodeIs1
   EXPECT_EXIT(FatalWide(u"Gr\u00F6\u00DFe %d", 5), ::testing::ExitedWithCode(1), "^Gr\xC3\xB6\xC3\x9F" "e 5\n$");
 }
 
-TEST(FatalDeathTest, OnlyTheFirstFatalErrorIsShown) {
+// A second fatal error, and a displayer that returns, end the process with -1 rather than with the
+// 1 of a fatal error that was shown.
+TEST(FatalDeathTest, OnlyTheFirstFatalErrorIsShownAndASecondOneExitsWithMinusOne) {
   EXPECT_EXIT(
       {
         SetFatalDisplayers(&ShowThenFailAgain, nullptr);
         Fatal("first");
       },
-      ::testing::ExitedWithCode(1), "^shown: first in_progress=1$");
+      ::testing::ExitedWithCode(kMinusOne), "^shown: first in_progress=1$");
+  EXPECT_EXIT(
+      {
+        SetFatalDisplayers(&ShowAndReturn, nullptr);
+        Fatal("returns");
+      },
+      ::testing::ExitedWithCode(kMinusOne), "^shown: returns$");
+  EXPECT_EXIT(
+      {
+        SetFatalDisplayers(&ShowAndReturn, &ShowWideAndReturn);
+        FatalWide(u"returns");
+      },
+      ::testing::ExitedWithCode(kMinusOne), "^shown wide$");
 }
 
 TEST(FatalDeathTest, TextIsCutToTheFatalBuffer) {
@@ -102,7 +126,7 @@ TEST(FatalDeathTest, AtFatalCallbacksRunOnceEachBeforeTheTextIsShown) {
         AddAtFatalCallback(&FailingCallback);
         Fatal("end");
       },
-      ::testing::ExitedWithCode(1), "^failing;$");
+      ::testing::ExitedWithCode(kMinusOne), "^failing;$");
 }
 
 TEST(FatalDeathTest, InternalFatalNamesTheModuleAndLine) {

@@ -178,6 +178,41 @@ TEST(UninstallData, AnUpgradeCarriesWhatOnlyTheEarlierInstallationRecorded) {
   EXPECT_EQ(NarrowOf(UninstallDataText(content)), once);
 }
 
+// The mark of a class that existed before the product: read back with its facts, kept through an
+// upgrade when the class was there before the earlier installation too, dropped when the earlier
+// installation made the class (it recorded verbs for it and no mark).
+TEST(UninstallData, MarksOfExistingClassesSurviveUpgradesOnlyWhereTheProductDidNotMakeTheClass) {
+  const struct {
+    ExistingClassFacts facts;
+    const char* line;
+  } marks[] = {{{false, false}, ".a~!~Old.Class~!~~!~"}, {{true, false}, ".a~!~Old.Class~!~~!~D"},
+               {{false, true}, ".a~!~Old.Class~!~~!~E"}, {{true, true}, ".a~!~Old.Class~!~~!~DE"}};
+  for (const auto& mark : marks) {
+    SCOPED_TRACE(mark.line);
+    EXPECT_EQ(NarrowOf(NarrowFromWide(ExistingClassMarkLine(W(u".a"), W(u"Old.Class"), mark.facts), code_page::kUtf8)),
+              mark.line);
+    const UninstallRecords read = ReadUninstallData(N((std::string("[Associations]\r\n") + mark.line + "\r\n").c_str()));
+    ASSERT_EQ(read.associations.Count(), 1);
+    ASSERT_TRUE(IsExistingClassMark(read.associations[0]));
+    EXPECT_EQ(ExistingClassFactsOf(read.associations[0]).had_default, mark.facts.had_default);
+    EXPECT_EQ(ExistingClassFactsOf(read.associations[0]).named_by_extension, mark.facts.named_by_extension);
+  }
+  const char* new_run = ".a~!~Made.Class~!~~!~D\r\n.a~!~Made.Class~!~open~!~\r\n"
+                        ".b~!~Old.Class~!~~!~\r\n.b~!~Old.Class~!~open~!~\r\n";
+  const UninstallRecords earlier = ReadUninstallData(N(
+      "[Associations]\r\n.a~!~MADE.CLASS~!~open~!~\r\n.b~!~Old.Class~!~~!~\r\n.b~!~Old.Class~!~open~!~\r\n"));
+  UninstallDataContent content;
+  content.sections.associations = N(new_run);
+  CarryEarlierRecords(earlier, content);
+  EXPECT_EQ(NarrowOf(content.sections.associations),
+            ".a~!~Made.Class~!~open~!~\r\n.b~!~Old.Class~!~~!~\r\n.b~!~Old.Class~!~open~!~\r\n");
+  // A first installation has no earlier records: its marks stay.
+  UninstallDataContent first;
+  first.sections.associations = N(new_run);
+  CarryEarlierRecords(UninstallRecords{}, first);
+  EXPECT_EQ(NarrowOf(first.sections.associations), new_run);
+}
+
 TEST(UninstallData, StringLineBreaksAreWrittenAsCrLf) {
   UninstallDataContent content;
   content.strings = {W(u"one\ntwo\n"), W(u"one\rtwo"), W(u"one\n\rtwo\r\n")};
@@ -301,10 +336,13 @@ TEST(UninstallData, RecordsWithTheWrongShapeAreDropped) {
       "1;2;3;4\r\n"));
   ASSERT_EQ(records.auto_close.Count(), 1);
   EXPECT_EQ(records.auto_close[0].action, 1);
-  ASSERT_EQ(records.associations.Count(), 2);
+  // Without a verb a whole record is a mark of a class that existed before; a shorter one, or one
+  // without a class, is nothing.
+  ASSERT_EQ(records.associations.Count(), 3);
   EXPECT_EQ(NarrowOf(records.associations[0][3]), "icon~!~more");
   EXPECT_EQ(NarrowOf(records.associations[1][0]), ".b");
   EXPECT_TRUE(records.associations[1][3].IsEmpty());
+  EXPECT_TRUE(IsExistingClassMark(records.associations[2]));
   ASSERT_EQ(records.conditional_deletes.Count(), 1);
   EXPECT_EQ(NarrowOf(records.conditional_deletes[0].condition_value), "2.0");
   ASSERT_EQ(records.firewall.Count(), 1);
