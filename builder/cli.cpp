@@ -25,6 +25,7 @@ const char kUsage[] =
     "      --threads N        compression threads (default: every core)\n"
     "  -q, --quiet            print nothing but errors\n"
     "  -v, --verbose          one line per packed file\n"
+    "      --werror           treat the project's warnings as errors\n"
     "options without a project file (a project file sets these itself):\n"
     "      --encrypt KEY        encrypt script and archive with Blowfish; KEY is 16 hex digits\n"
     "      --archive-in-file    store the archive after the section instead of inside it\n"
@@ -43,7 +44,7 @@ namespace {
 const std::vector<std::string> kValueOptions = {"--stub",      "--out",       "--define",        "--block-size",
                                                 "--threads",   "--encrypt",   "--preset",        "--integrity",
                                                 "--package-flags", "--script-flags", "--product"};
-const std::vector<std::string> kFlagOptions = {"--archive-in-file", "--quiet", "--verbose"};
+const std::vector<std::string> kFlagOptions = {"--archive-in-file", "--quiet", "--verbose", "--werror"};
 const std::vector<std::string> kProjectDecides = {"--encrypt",       "--archive-in-file", "--preset",
                                                   "--integrity",     "--package-flags",   "--script-flags",
                                                   "--product"};
@@ -147,6 +148,7 @@ void ApplyFlag(const std::string& name, BuildCommand& command) {
   if (name == "--archive-in-file") command.options.archive_in_file = command.script.archive_in_file = true;
   if (name == "--quiet") command.verbosity = Verbosity::kQuiet;
   if (name == "--verbose") command.verbosity = Verbosity::kVerbose;
+  if (name == "--werror") command.werror = true;
 }
 
 Command ParseBuild(const std::vector<std::string>& arguments) {

@@ -22,6 +22,7 @@ struct BuildCommand {
   std::filesystem::path project;  // a project file, which gives the script, the files and the flags
   Variables variables;            // -D name=value
   Verbosity verbosity = Verbosity::kNormal;
+  bool werror = false;            // the project's warnings stop the build
 };
 
 using InspectCommand = InspectRequest;

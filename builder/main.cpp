@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "inspect.hpp"
 #include "output_file.hpp"
 #include "package_writer.hpp"
+#include "progress_line.hpp"
 #include "project_build.hpp"
 #include "test_script_writer.hpp"
 
@@ -36,6 +38,10 @@ void PrepareBuild(BuildCommand& command) {
   }
   const Project project = LoadProject(command.project, command.variables);
   for (const std::string& warning : project.warnings) std::cerr << "valdorine-build: warning: " << warning << "\n";
+  if (command.werror && !project.warnings.empty()) {
+    throw BuildError("--werror: " + std::to_string(project.warnings.size()) + " warning" +
+                     (project.warnings.size() == 1 ? "" : "s") + " treated as errors; no setup written");
+  }
   ApplyProject(project, command.options);
 }
 
@@ -61,7 +67,13 @@ int RunBuild(BuildCommand& command) {
   try {
     PrepareBuild(command);
     if (command.verbosity == Verbosity::kVerbose) ListFiles(command.options);
+    std::optional<ProgressLine> progress;
+    if (command.verbosity != Verbosity::kQuiet && IsTerminal(stderr)) {
+      progress.emplace(stderr);
+      command.options.progress = [&](const BuildProgress& now) { progress->Show(now); };
+    }
     const BuildSummary built = BuildSetup(command.options);
+    progress.reset();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (command.verbosity != Verbosity::kQuiet) PrintSummary(command, built, elapsed.count());
   } catch (const std::exception& error) {  // a BuildError, or the system's own failure

@@ -43,6 +43,11 @@ void WriteArchive(const std::vector<PackedFile>& files, const BuildOptions& opti
   BlockCompressorPool pool(options.threads, packing, [&](std::vector<uint8_t> stored) { archive.Add(std::move(stored)); });
   RecordBlocker blocker(options.block_size, [&](std::vector<uint8_t> raw) { pool.Submit(std::move(raw)); });
   std::vector<uint8_t> piece(kReadPiece);
+  BuildProgress progress{0, files.size(), 0, 0};
+  for (const PackedFile& file : files) progress.bytes += file.size;
+  const auto report = [&] {
+    if (options.progress) options.progress(progress);
+  };
   for (const PackedFile& file : files) {
     std::ifstream in(file.source, std::ios::binary);
     if (!in) throw BuildError("cannot open " + file.source.string());
@@ -54,8 +59,12 @@ void WriteArchive(const std::vector<PackedFile>& files, const BuildOptions& opti
       }
       blocker.AddData(std::span(piece).first(count));
       left -= count;
+      progress.bytes_done += count;
+      report();
     }
     blocker.EndEntry();
+    ++progress.files_done;
+    report();
   }
   blocker.Finish();
   pool.Finish();

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,14 @@
 #include "input_files.hpp"
 
 namespace valdorine::builder {
+
+// How far the packing of the input files has got.
+struct BuildProgress {
+  size_t files_done = 0;
+  size_t files = 0;
+  uint64_t bytes_done = 0;
+  uint64_t bytes = 0;
+};
 
 struct BuildOptions {
   std::filesystem::path stub;
@@ -26,6 +35,7 @@ struct BuildOptions {
   uint32_t preset = 5;
   size_t block_size = 8 << 20;
   unsigned threads = 1;
+  std::function<void(const BuildProgress&)> progress;  // called as the files are read; may be empty
 };
 
 // What a build packed, for its summary line.

@@ -25,12 +25,17 @@ struct ProjectFile {
   FileEntry entry;
 };
 
+// What the builder does with a symbolic link below a source folder: packs the file or folder it
+// leads to, leaves it out, or refuses the project.
+enum class LinkPolicy { kFollow, kSkip, kRefuse };
+
 struct Project {
   InstallScript script;
   uint32_t package_flags = 0;
   std::vector<ProjectFile> files;
   std::optional<std::array<uint8_t, kCipherKeyLength>> cipher_key;
   uint32_t compression_level = 6;      // xz preset 0..9
+  LinkPolicy links = LinkPolicy::kFollow;
   std::vector<std::string> warnings;   // worth telling the author, but not stopping the build
 };
 

@@ -1,16 +1,18 @@
 // [[files]]: which files the package carries and the entry each one becomes.
 #include <algorithm>
+#include <map>
 
 #include "format/entry_name_check.hpp"
 #include "input_files.hpp"
 #include "project_sections.hpp"
 #include "source_glob.hpp"
+#include "text_codec.hpp"
 
 namespace valdorine::builder {
 namespace {
 
 namespace kind {
-constexpr uint32_t kInstallFolder = 0, kFont = 4, kStartup = 5, kVersionedFirst = 6, kVersionedLast = 9,
+constexpr uint32_t kInstallFolder = 0, kShared = 1, kFont = 4, kStartup = 5, kVersionedFirst = 6, kVersionedLast = 9,
                    kMsiPackage = 11, kApplet = 12;
 }  // namespace kind
 
@@ -126,7 +128,25 @@ void CheckName(TableReader& t, const std::string& folder, const std::string& nam
             "\"" + name + "\" is not a name inside the installation's folder: " + EntryNameFaultText(fault));
 }
 
-void ReadFileTable(TableReader t, Project& project) {
+// Tells the author about the symbolic links that a pattern met: followed or left out (a warning),
+// or refused; a link to a folder above it is never followed.
+void ReportLinks(TableReader& t, const std::string& pattern, const SourceMatches& matched, LinkPolicy policy) {
+  const std::string prefix = "[" + t.Path() + "] source: \"" + pattern + "\" ";
+  for (const std::string& link : matched.links) {
+    const bool loop = std::find(matched.loops.begin(), matched.loops.end(), link) != matched.loops.end();
+    if (policy == LinkPolicy::kRefuse) {
+      t.Problem("source", "\"" + pattern + "\" meets the symbolic link " + link +
+                              " ([build] symlinks = \"refuse\"; \"follow\" or \"skip\" accept it)");
+    } else if (loop) {
+      t.Context().Warning(prefix + "does not follow the symbolic link " + link + ", which leads to a folder above it");
+    } else {
+      t.Context().Warning(prefix + (policy == LinkPolicy::kFollow ? "follows" : "leaves out") + " the symbolic link " +
+                          link + " (see [build] symlinks)");
+    }
+  }
+}
+
+void ReadFileTable(TableReader& t, Project& project) {
   const std::vector<std::string> sources = t.TextList("source");
   if (sources.empty()) t.Problem("source", "name the files, such as \"bin/*.exe\"");
   std::string folder = t.Text("folder").value_or("");
@@ -134,7 +154,10 @@ void ReadFileTable(TableReader t, Project& project) {
   const FileEntry shared = EntryTemplate(t);
   const bool names_one_file = !shared.destination.empty() && shared.destination.back() != u'\\';
   for (const std::string& pattern : sources) {
-    const std::vector<MatchedFile> matches = MatchSources(t.Context().BaseFolder(), pattern);
+    const SourceMatches matched =
+        MatchSources(t.Context().BaseFolder(), pattern, project.links == LinkPolicy::kFollow);
+    ReportLinks(t, pattern, matched, project.links);
+    const std::vector<MatchedFile>& matches = matched.files;
     if (matches.empty()) t.Problem("source", "\"" + pattern + "\" matches no file");
     if (names_one_file && matches.size() > 1) {
       t.Problem("target", "names one file, but \"" + pattern + "\" matches several (end the target with \\\\)");
@@ -150,10 +173,49 @@ void ReadFileTable(TableReader t, Project& project) {
   t.Finish();
 }
 
+// Where an entry lands, as Windows compares paths: the base folder of its kind (or its target)
+// and its name, in one case.
+std::u16string DestinationKey(const FileEntry& entry) {
+  std::u16string where = entry.destination;
+  const std::u16string name = U16(WideFromUtf8(entry.name));
+  if (where.empty()) {
+    const bool system = entry.kind >= kind::kVersionedFirst && entry.kind < kind::kVersionedLast;
+    where = (entry.flags & entry_flag::kUninstallFolder) ? u"<uninstall>\\"
+            : entry.kind == kind::kShared                ? u"<shared>\\"
+            : entry.kind == kind::kFont                  ? u"<fonts>\\"
+            : system                                     ? u"<system>\\"
+                                                         : u"<install>\\";
+    where += name;
+  } else if (where.back() == u'\\') {
+    where += name.substr(name.find_last_of(u'\\') + 1);
+  }
+  return FoldedCase(where);
+}
+
+// Two files may not land on one path: the second would silently replace the first.
+void RefuseSharedDestinations(std::vector<TableReader>& tables, const std::vector<size_t>& table_of,
+                              const Project& project) {
+  std::map<std::u16string, size_t> first;
+  for (size_t i = 0; i < project.files.size(); ++i) {
+    const auto [earlier, fresh] = first.emplace(DestinationKey(project.files[i].entry), i);
+    if (fresh) continue;
+    TableReader& t = tables[table_of[i]];
+    const auto source = [&](size_t at) { return project.files[at].source.lexically_relative(t.Context().BaseFolder()).string(); };
+    t.Problem("source", "\"" + source(earlier->second) + "\" and \"" + source(i) + "\" both go to \"" +
+                            project.files[i].entry.name + "\" (names differing only in case are one file on Windows)");
+  }
+}
+
 }  // namespace
 
 void ReadFiles(TableReader& root, Project& project) {
-  for (TableReader& table : root.Tables("files")) ReadFileTable(std::move(table), project);
+  std::vector<TableReader> tables = root.Tables("files");
+  std::vector<size_t> table_of;
+  for (size_t i = 0; i < tables.size(); ++i) {
+    ReadFileTable(tables[i], project);
+    table_of.resize(project.files.size(), i);
+  }
+  RefuseSharedDestinations(tables, table_of, project);
 }
 
 }  // namespace valdorine::builder

@@ -118,6 +118,15 @@ std::vector<std::pair<std::string, const toml::node*>> TableReader::Entries() {
   return entries;
 }
 
+std::vector<std::string> TableReader::SubTableKeys() const {
+  std::vector<std::string> keys;
+  if (!table_) return keys;
+  for (const auto& [key, node] : *table_) {
+    if (node.is_table()) keys.emplace_back(key.str());
+  }
+  return keys;
+}
+
 bool TableReader::Has(std::string_view key) { return Node(key) != nullptr; }
 
 toml::source_region TableReader::Where(std::string_view key) const {

@@ -75,6 +75,9 @@ class TableReader {
   bool Present() const { return table_ != nullptr; }
   // Every key with its value, all taken as known: for tables whose keys are data (string numbers).
   std::vector<std::pair<std::string, const toml::node*>> Entries();
+  // The keys whose values are tables, in name order, not yet taken as known: for tables
+  // whose sub-tables are named by the author ([languages.German]).
+  std::vector<std::string> SubTableKeys() const;
   bool Has(std::string_view key);
   const std::string& Path() const { return path_; }
   ProjectContext& Context() const { return *context_; }

@@ -193,6 +193,8 @@ void ReadBuild(TableReader t, Project& project) {
   project.cipher_key = CipherKey(t);
   if (project.cipher_key) project.package_flags |= package_flag::kEncrypted;
   t.Number("compression_level", project.compression_level, 0, 9);
+  t.ChoiceInto<LinkPolicy>("symlinks", project.links,
+                           {{"follow", LinkPolicy::kFollow}, {"skip", LinkPolicy::kSkip}, {"refuse", LinkPolicy::kRefuse}});
   t.Finish();
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "format/install_script_layout.hpp"
+#include "string_names.hpp"
 #include "text_codec.hpp"
 
 namespace valdorine::builder {
@@ -86,7 +87,9 @@ class DescribeCodec {
     for (const String& language : table.names) names.Add("", Report::Text(Utf8FromWide(language)));
     Report& strings = languages.Add("strings", Report::Array());
     for (int number = 0; number < table.string_count; ++number) {
-      Report& texts = strings.Add("", Report::Array());
+      Report& string = strings.Add("", Report::Object());
+      if (const char* name = StringName(number)) string.Add("name", Report::Text(name));
+      Report& texts = string.Add("texts", Report::Array());
       for (int language = 0; language < table.names.Count(); ++language) {
         texts.Add("", Report::Text(Utf8FromWide(table.Text(number, language))));
       }

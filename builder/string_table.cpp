@@ -9,8 +9,11 @@
 #include <map>
 
 #include "build_error.hpp"
+#include "built_in_languages.hpp"
 #include "english_strings.hpp"
+#include "nearest_name.hpp"
 #include "project_sections.hpp"
+#include "string_names.hpp"
 
 namespace valdorine::builder {
 namespace {
@@ -30,13 +33,32 @@ const BuiltInString* FindEnglish(int number) {
   return nullptr;
 }
 
-// Reads a [strings] table: numbered texts, each checked against the English conversions.
+// The number that a key of a strings table stands for: a string's name or its number.
+std::optional<int> KeyNumber(TableReader& t, const std::string& key) {
+  if (const std::optional<int> named = StringNumber(key)) return named;
+  if (key.empty() || !std::isdigit(static_cast<uint8_t>(key[0]))) {
+    const std::string nearest = NearestName(key, StringNames());
+    t.Problem(key, "unknown string name" + (nearest.empty() ? "" : " (did you mean \"" + nearest + "\"?)") +
+                       "; give a string's name, such as \"cancelled\", or its number");
+    return std::nullopt;
+  }
+  int number = -1;
+  const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), number);
+  if (error != std::errc() || end != key.data() + key.size() || number >= script_limit::kMaxStrings) {
+    t.Problem(key, "a string number must be a whole number from 0 to 9999");
+    return std::nullopt;
+  }
+  return number;
+}
+
+// Reads a table of texts keyed by name or number, each checked against the English conversions.
 void ReadStrings(TableReader t, Language& language) {
+  std::map<int, std::string> given;  // number -> the key that gave it
   for (const auto& [key, node] : t.Entries()) {
-    int number = -1;
-    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), number);
-    if (error != std::errc() || end != key.data() + key.size() || number < 0 || number >= script_limit::kMaxStrings) {
-      t.Problem(key, "a string number must be a whole number from 0 to 9999");
+    const std::optional<int> number = KeyNumber(t, key);
+    if (!number) continue;
+    if (const auto [earlier, fresh] = given.emplace(*number, key); !fresh) {
+      t.Problem(key, "string " + std::to_string(*number) + " is already given as \"" + earlier->second + "\"");
       continue;
     }
     if (!node->is_string()) {
@@ -44,23 +66,57 @@ void ReadStrings(TableReader t, Language& language) {
       continue;
     }
     const std::string& text = node->as_string()->get();
-    const BuiltInString* english = FindEnglish(number);
+    const BuiltInString* english = FindEnglish(*number);
     if (english && *english->conversions && FormatConversions(text) != english->conversions) {
       t.Problem(key, std::string("must keep the conversions \"") + english->conversions +
                          "\" in this order (write a literal percent sign as %%)");
     }
-    language.texts[number] = WithCrLf(WideFromUtf8(text));
+    language.texts[*number] = WithCrLf(WideFromUtf8(text));
   }
   t.Finish();
 }
 
+Language FromTexts(std::string_view name, std::span<const Translation> texts) {
+  Language language{WideFromUtf8(name), {}};
+  for (const Translation& translation : texts) language.texts[translation.number] = WithCrLf(WideFromUtf8(translation.text));
+  return language;
+}
+
 Language English(TableReader& root) {
-  Language english{String::FromWide(u"English"), {}};
-  for (const BuiltInString& built_in : EnglishStrings()) {
-    english.texts[built_in.number] = WithCrLf(WideFromUtf8(built_in.text));
-  }
+  std::vector<Translation> texts;
+  for (const BuiltInString& built_in : EnglishStrings()) texts.push_back({built_in.number, built_in.text});
+  Language english = FromTexts("English", texts);
   ReadStrings(root.Table("strings"), english);
   return english;
+}
+
+// The built-in languages that [languages] selects: those of `built_in` in their order, then those
+// with a table of changes ([languages.German]), each with its changes applied.
+std::vector<Language> BuiltInSelection(TableReader& languages) {
+  std::vector<std::string> names;
+  std::vector<std::string> listed = languages.TextList("built_in");
+  const std::vector<std::string> tables = languages.SubTableKeys();
+  listed.insert(listed.end(), tables.begin(), tables.end());
+  for (const std::string& name : listed) {
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  std::vector<Language> selected;
+  for (const std::string& name : names) {
+    const BuiltInLanguage* built_in = FindBuiltInLanguage(name);
+    if (!built_in) {
+      const std::string nearest = NearestName(name, BuiltInLanguageNames());
+      // Has() takes an unknown table as read, so that it is reported once, here.
+      const bool table = std::find(tables.begin(), tables.end(), name) != tables.end() && languages.Has(name);
+      languages.Problem(table ? name : "built_in",
+                        "unknown language \"" + name + "\"" +
+                            (nearest.empty() ? "" : " (did you mean \"" + nearest + "\"?)") +
+                            "; a language of your own goes in a file listed in `files`");
+      continue;
+    }
+    selected.push_back(FromTexts(built_in->native_name, built_in->texts));
+    ReadStrings(languages.Table(name), selected.back());
+  }
+  return selected;
 }
 
 // A language file; its problems are reported under its own name.
@@ -156,6 +212,7 @@ void ReadLanguages(TableReader& root, Project& project) {
   std::vector<Language> list;
   Language english = English(root);
   if (languages.Bool("english").value_or(true)) list.push_back(std::move(english));
+  for (Language& built_in : BuiltInSelection(languages)) list.push_back(std::move(built_in));
   for (const std::string& path : languages.TextList("files")) {
     if (auto language = ReadLanguageFile(languages, path, root.Context())) list.push_back(std::move(*language));
   }

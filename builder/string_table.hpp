@@ -1,7 +1,9 @@
 // The language strings of a project: the built-in English texts with the author's changes
-// ([strings]), and further languages from files ([languages] files = [...]), each a TOML file with
-// a `name` and a [strings] table of numbered texts. A number that a language leaves out is empty
-// there, so that the installer falls back on its own text.
+// ([strings]), the built-in translations that [languages] selects (`built_in = ["German"]`, or a
+// table of changes such as [languages.German]), and further languages from files ([languages]
+// files = [...]), each a TOML file with a `name` and a [strings] table. A string is given by its
+// name ("cancelled") or its number. A number that a language leaves out is empty there, so that the
+// installer falls back on its own text.
 #pragma once
 
 #include <string>

@@ -19,7 +19,7 @@ valdorine_portable_library(host)
 target_link_libraries(valdorine_portable PUBLIC PkgConfig::LZMA Threads::Threads)
 
 # The builder: a library of its modules, so that unit tests reach them, and the command around it.
-valdorine_sources(builder_sources builder)
+valdorine_sources(builder_sources builder builder/languages)
 list(FILTER builder_sources EXCLUDE REGEX "/builder/main\\.cpp$")
 add_library(valdorine_builder INTERFACE)
 target_link_libraries(valdorine_builder INTERFACE valdorine_portable)

@@ -1,11 +1,13 @@
 """valdorine-build's command line as a user and a build pipeline meet it: help, version, options
-with attached values, variables, refusals, the summary, system errors and an interrupted build.
+with attached values, variables, refusals, the summary, system errors, an interrupted build,
+--werror, clashing destinations, symbolic links and the progress line on a terminal.
 Each case checks the message and the exit code. Runs on the host alone: the stub is a minimal
 Windows executable made here."""
 
 from __future__ import annotations
 
 import os
+import pty
 import re
 import shutil
 import signal
@@ -163,3 +165,112 @@ def test_inspect_explains_a_file_that_is_not_a_setup(work, content, sentence):
     result = run("inspect", str(target))
     assert result.returncode == 1
     assert f"problem={target} {sentence}\n" in result.stdout
+
+
+PRODUCT = '[product]\nname = "Tool"\nversion = "1.0"\n'
+
+
+def build_project(folder: Path, text: str, *arguments: str, out: str = "setup.exe") -> subprocess.CompletedProcess:
+    (folder / "project.toml").write_text(text)
+    return run("build", "project.toml", "--stub", "stub.exe", "-o", out, *arguments, cwd=folder)
+
+
+def entry_names(setup: Path) -> list[str]:
+    shown = run("inspect", str(setup), "--entries")
+    return [line.split("=", 1)[1] for line in shown.stdout.splitlines() if re.match(r"entries\[\d+\]\.name=", line)]
+
+
+@pytest.fixture
+def linked(work: Path) -> Path:
+    """payload/ with a file, a link to it and a link to the folder above (a loop when followed)."""
+    (work / "payload").mkdir()
+    (work / "payload" / "a.txt").write_text("a")
+    os.symlink("a.txt", work / "payload" / "b.txt")
+    os.symlink("..", work / "payload" / "up")
+    return work
+
+
+@pytest.mark.parametrize("policy, entries, said", [
+    (None, ["a.txt", "b.txt"], "follows the symbolic link payload/b.txt (see [build] symlinks)"),
+    ("follow", ["a.txt", "b.txt"], "follows the symbolic link payload/b.txt (see [build] symlinks)"),
+    ("skip", ["a.txt"], "leaves out the symbolic link payload/b.txt (see [build] symlinks)"),
+])
+def test_symbolic_links_are_followed_or_left_out_with_a_warning(linked, policy, entries, said):
+    text = PRODUCT + (f'[build]\nsymlinks = "{policy}"\n' if policy else "") + '[[files]]\nsource = "payload"\n'
+    result = build_project(linked, text)
+    assert result.returncode == 0, result.stderr
+    assert f'valdorine-build: warning: [files[0]] source: "payload" {said}\n' in result.stderr
+    if policy != "skip":
+        assert "does not follow the symbolic link payload/up, which leads to a folder above it" in result.stderr
+    assert entry_names(linked / "setup.exe") == entries
+
+
+def test_refused_symbolic_links_stop_the_build(linked):
+    result = build_project(linked, PRODUCT + '[build]\nsymlinks = "refuse"\n[[files]]\nsource = "payload/*.txt"\n')
+    assert result.returncode == 1
+    assert ('[files[0]] source: "payload/*.txt" meets the symbolic link payload/b.txt ([build] symlinks = "refuse"; '
+            '"follow" or "skip" accept it)') in result.stderr
+    assert not (linked / "setup.exe").exists()
+
+
+def test_werror_turns_the_warnings_into_errors(linked):
+    text = PRODUCT + '[[files]]\nsource = "payload/*.txt"\n'
+    assert build_project(linked, text).returncode == 0
+    strict = build_project(linked, text, "--werror", out="strict.exe")
+    assert strict.returncode == 1
+    assert strict.stderr.endswith("valdorine-build: --werror: 1 warning treated as errors; no setup written\n")
+    assert "warning: [files[0]] source:" in strict.stderr
+    assert not (linked / "strict.exe").exists()
+
+
+@pytest.mark.parametrize("first, second, clash", [
+    ("README.txt", "docs/readme.txt", True),
+    ("\u00c4pfel.txt", "docs/\u00e4pfel.txt", True),
+    ("README.txt", "docs/readme.txt", False),
+])
+def test_two_files_with_one_destination_are_refused_naming_both(work, first, second, clash):
+    (work / "docs").mkdir()
+    (work / first).write_text("one")
+    (work / second).write_text("two")
+    folder = "" if clash else 'folder = "docs"\n'
+    text = PRODUCT + f'[[files]]\nsource = "{first}"\n[[files]]\nsource = "{second}"\n{folder}'
+    result = build_project(work, text)
+    if not clash:
+        assert result.returncode == 0, result.stderr
+        return
+    assert result.returncode == 1
+    name = second.split("/")[1]
+    assert (f'project.toml:7:10: [files[1]] source: "{first}" and "{second}" both go to "{name}" '
+            "(names differing only in case are one file on Windows)") in result.stderr
+    assert not (work / "setup.exe").exists()
+
+
+def run_on_terminal(arguments: list[str], cwd: Path) -> tuple[int, str]:
+    """Runs the builder with a pseudo-terminal as its stdout and stderr; its exit code and output."""
+    pid, terminal = pty.fork()
+    if pid == 0:
+        os.chdir(cwd)
+        os.execv(str(BUILDER), [str(BUILDER), *arguments])
+    output = bytearray()
+    while True:
+        try:
+            piece = os.read(terminal, 4096)
+        except OSError:  # the child closed the terminal
+            break
+        if not piece:
+            break
+        output += piece
+    os.close(terminal)
+    _, status = os.waitpid(pid, 0)
+    return os.waitstatus_to_exitcode(status), output.decode()
+
+
+def test_a_terminal_sees_a_live_progress_line_and_the_summary(work):
+    (work / "big.bin").write_bytes(os.urandom(3 << 20))
+    code, output = run_on_terminal(["build", "--stub", "stub.exe", "-o", "setup.exe", "big.bin", "README.txt"], work)
+    assert code == 0, output
+    assert re.search(r"\rpacking: 2/2 files, 3\.0/3\.0 MiB \(100%\)", output), output
+    assert re.search(r"\rpacking: [01]/2 files, [0-3]\.\d/3\.0 MiB \(\d+%\)", output), output
+    assert "setup.exe: 2 files, " in output
+    _, quiet = run_on_terminal(["build", "--stub", "stub.exe", "-o", "quiet.exe", "-q", "big.bin"], work)
+    assert quiet == ""

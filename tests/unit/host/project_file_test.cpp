@@ -101,9 +101,10 @@ TEST(ProjectFile, ReferenceProjectMapsNamesToTheirFieldsAndBits) {
             "8080;Reference server;3;0\r\n%InstallDir%\\app.exe;Reference;0;1\r\n");
   EXPECT_EQ(s.ConditionalDeletes[0].flags, 0x4 | 0x8 | 0x2);
   EXPECT_EQ(std::string(s.Associations[0].verbs.Narrow()), "open,print");
-  EXPECT_EQ(s.Languages.names.Count(), 2);
-  EXPECT_EQ(Utf8FromWide(s.Languages.Text(1, 1)), "Dieses Programm installiert <product> auf Ihrem Computer.");
-  EXPECT_EQ(Utf8FromWide(s.Languages.Text(13, 1)),
+  ASSERT_EQ(s.Languages.names.Count(), 3);  // English, the built-in French, the German file
+  EXPECT_EQ(Utf8FromWide(s.Languages.names[1]), "Fran\u00E7ais");
+  EXPECT_EQ(Utf8FromWide(s.Languages.Text(1, 2)), "Dieses Programm installiert <product> auf Ihrem Computer.");
+  EXPECT_EQ(Utf8FromWide(s.Languages.Text(13, 2)),
             "Das Installationsprogramm ist beschädigt.\r\n\r\nFehlercode: %d");
   EXPECT_EQ(Utf8FromWide(s.Languages.Text(65, 0)), "Welcome to <product> <description>");
   EXPECT_EQ(Utf8FromWide(s.CopyrightText), "© Example Software");
@@ -174,7 +175,8 @@ TEST(ProjectFile, BuiltSetupShowsTheProjectThroughInspect) {
   for (const char* expected :
        {"\nscript.ProductName=Hello\n", "\nscript.DisplayVersion=1.2.0\n",
         "\nscript.LicenseTexts[0].text=Hello licence\\r\\n", "\nentries[0].name=bin\\\\hello.cmd\n",
-        "\nentries[4].name=README.txt\n"}) {
+        "\nentries[4].name=README.txt\n", "\nscript.Languages.strings[98].name=cancelled\n",
+        "\nscript.Languages.strings[98].texts[0]=The installation was cancelled.\n"}) {
     EXPECT_NE(lines.find(expected), std::string::npos) << expected;
   }
   EXPECT_EQ(lines.find("error="), std::string::npos);
@@ -198,7 +200,18 @@ TEST(ProjectFile, ProblemsNameTheFileLineAndKey) {
       {minimal + "[ui]\nlicenses = [\"nowhere.txt\"]\n", "[ui] licenses: cannot read the file"},
       {minimal + "[notify]\nerror = \"https://example.com/\u0394\"\n", "Windows-1252 code page cannot represent"},
       {minimal + "[strings]\n13 = \"Broken: %s\"\n", "[strings] 13: must keep the conversions \"%d\""},
-      {minimal + "[strings]\nthirteen = \"x\"\n", "a string number must be a whole number"},
+      {minimal + "[strings]\n12345 = \"x\"\n", "[strings] 12345: a string number must be a whole number"},
+      {minimal + "[strings]\ncancelld = \"x\"\n",
+       "test.toml:7:12: [strings] cancelld: unknown string name (did you mean \"cancelled\"?)"},
+      {minimal + "[strings]\n98 = \"x\"\ncancelled = \"y\"\n", "string 98 is already given as \"98\""},
+      {minimal + "[strings]\ndamaged_installer = \"Broken: %s\"\n",
+       "[strings] damaged_installer: must keep the conversions \"%d\""},
+      {minimal + "[languages]\nbuilt_in = [\"Germen\"]\n",
+       "[languages] built_in: unknown language \"Germen\" (did you mean \"German\"?)"},
+      {minimal + "[languages.Frensh]\ncancelled = \"x\"\n",
+       "test.toml:6:1: [languages] Frensh: unknown language \"Frensh\" (did you mean \"French\"?)"},
+      {minimal + "[languages.German]\nfolder_unusable = \"%d\"\n",
+       "[languages.German] folder_unusable: must keep the conversions \"%s\""},
       {minimal + "[[files]]\nsource = \"README.txt\"\nversion = \"1.0\"\n",
        "[files[1]] version: only for the kinds"},
       {minimal + "[[files]]\nsource = \"payload/**\"\ntarget = 'C:\\x.txt'\n",
@@ -226,6 +239,26 @@ TEST(ProjectFile, ProblemsNameTheFileLineAndKey) {
     EXPECT_NE(problems.find(c.expected), std::string::npos) << c.text << "\n--> " << problems;
   }
   EXPECT_EQ(Problems(kMinimal), "");
+}
+
+TEST(ProjectFile, BuiltInLanguagesAreSelectedByNameAndChangedByStringName) {
+  const Project project = ParseProject(std::string(kMinimal) +
+                                           "[strings]\ncancelled = \"Stopped.\"\n"
+                                           "[languages]\nbuilt_in = [\"Japanese\"]\n"
+                                           "[languages.German]\ncancelled = \"Abgebrochen!\"\n65 = \"Hallo\"\n",
+                                       kExamples / "hello/test.toml");
+  const LanguageTable& table = project.script.Languages;
+  ASSERT_EQ(table.names.Count(), 3);
+  EXPECT_EQ(Utf8FromWide(table.names[0]), "English");
+  EXPECT_EQ(Utf8FromWide(table.names[1]), "\u65E5\u672C\u8A9E");
+  EXPECT_EQ(Utf8FromWide(table.names[2]), "Deutsch");
+  EXPECT_EQ(Utf8FromWide(table.Text(98, 0)), "Stopped.");
+  EXPECT_EQ(Utf8FromWide(table.Text(98, 1)), "\u30A4\u30F3\u30B9\u30C8\u30FC\u30EB\u306F\u4E2D\u6B62\u3055\u308C\u307E\u3057\u305F\u3002");
+  EXPECT_EQ(Utf8FromWide(table.Text(98, 2)), "Abgebrochen!");
+  EXPECT_EQ(Utf8FromWide(table.Text(65, 2)), "Hallo");
+  EXPECT_EQ(Utf8FromWide(table.Text(1, 2)),
+            "Dieses Programm installiert <product> auf Ihrem Computer.\r\n\r\n"
+            "Schlie\u00DFen Sie alle anderen Programme, bevor Sie fortfahren.");
 }
 
 TEST(ProjectFile, VariablesFillTextsAndListsOfTheProject) {
@@ -301,7 +334,7 @@ TEST(SourceGlob, PatternsKeepSubfoldersBelowTheirFixedPart) {
   };
   for (const Case& c : cases) {
     std::vector<std::string> relative;
-    for (const MatchedFile& match : MatchSources(kExamples / "hello", c.pattern)) relative.push_back(match.relative);
+    for (const MatchedFile& match : MatchSources(kExamples / "hello", c.pattern).files) relative.push_back(match.relative);
     EXPECT_EQ(relative, c.relative) << c.pattern;
   }
 }
