@@ -183,7 +183,7 @@ def measure(args: argparse.Namespace, env: dict[str, str], ours: Path, peer: Pat
         ours_runs, peer_runs = [], []
         for run in range(args.runs):
             ours_target = f"ours-{run}"
-            ours_runs.append(install(env, pinning, ours, ["/silent", f'/d:C:\\{INSTALL_ROOT}\\{ours_target}'],
+            ours_runs.append(install(env, pinning, ours, ["/silent", "/exitcodes", f'/d:C:\\{INSTALL_ROOT}\\{ours_target}'],
                                      drive_root / ours_target, payload_files))
             peer_target = f"peer-{run}"
             peer_runs.append(install(env, pinning, peer, ["/S", f"/D=C:\\{INSTALL_ROOT}\\{peer_target}"],
