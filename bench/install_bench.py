@@ -9,13 +9,14 @@ also counts the pages of the installer's own file that the system has mapped and
 not memory the installer holds), and the peak of private memory (RssAnon), which is what the
 installer allocates: buffers, the decoder and the chunks it decodes ahead, the record queue.
 
-NSIS's installer is 32-bit. On a machine that cannot run 32-bit code (Wine's loader then selects
-the 64-bit flavour, VALDORINE_WINDOWS_FLAVOUR=win64) the peer cannot run at all; ours is then
-measured in its 64-bit build and compared with the floor for the same data on this machine: the
-archive decoded on one core by the installer's own reader (valdorine-build inspect --entries) plus
-the payload tree copied by cp.
+Both installers run in the flavour this machine executes: where 32-bit code cannot run (Wine's
+loader then selects the 64-bit flavour, VALDORINE_WINDOWS_FLAVOUR=win64) ours runs in its 64-bit
+build and NSIS's with its amd64-unicode stub; the shipped 32-bit stub's size is printed beside them.
+--one-core pins the whole Wine run (the server and both installers) to the first processor, where
+nothing decodes on a second core and what remains is per-file and per-byte overhead.
 
 usage: install_bench.py --builder PATH --stub PATH --work FOLDER --prefix FOLDER [--megabytes N] [--runs N]
+                        [--shipped-stub PATH] [--one-core]
 """
 
 from __future__ import annotations
@@ -29,7 +30,7 @@ import time
 from dataclasses import dataclass
 from pathlib import Path
 
-from package_bench import MB, nsis_script, payload, timed
+from package_bench import MB, nsis_script, payload
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 from wine import wine_environment  # noqa: E402  (the scenarios' environment for a private prefix)
@@ -38,9 +39,11 @@ SAMPLE_SECONDS = 0.02
 TIMEOUT_SECONDS = 1800
 INSTALL_ROOT = "bench"  # below drive C: of the prefix
 PROFILES = ("generated", "real")
-# What the installer holds ahead of the file it writes: one chunk decoded ahead (BlockStream's
-# chunk size) and the block decoder's dictionary (8 MiB at the builder's default preset 5).
-READ_AHEAD_MIB = 4 + 8
+# What the installer holds ahead of the file it writes: the chunk decoded ahead on the second
+# thread (BlockStream's chunk size) besides the one being written.
+READ_AHEAD_MIB = 4
+# The block decoder's dictionary at the builder's default preset 5: decoding state, not read-ahead.
+DICTIONARY_MIB = 8
 
 
 @dataclass
@@ -111,14 +114,14 @@ def landed(target: Path, folder: Path, files: list[Path]) -> tuple[int, int]:
     return count, size
 
 
-def install(env: dict[str, str], setup: Path, arguments: list[str], target: Path,
+def install(env: dict[str, str], pinning: list[str], setup: Path, arguments: list[str], target: Path,
             payload_files: tuple[Path, list[Path]]) -> Installation:
     """Runs one installer to its end, sampling the memory of its processes meanwhile."""
     if target.exists():
         shutil.rmtree(target)
     result = Installation()
     start = time.perf_counter()
-    process = subprocess.Popen([env.get("WINE", "wine"), str(setup), *arguments], env=env, stdin=subprocess.DEVNULL,
+    process = subprocess.Popen([*pinning, env.get("WINE", "wine"), str(setup), *arguments], env=env, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     watched = {process.pid}
     while process.poll() is None:
@@ -138,81 +141,81 @@ def install(env: dict[str, str], setup: Path, arguments: list[str], target: Path
     return result
 
 
-def best(runs: list[Installation]) -> Installation:
-    return min(runs, key=lambda run: run.wall)
+def typical(runs: list[Installation]) -> Installation:
+    """The run of median time, with the highest memory peaks of all runs."""
+    middle = sorted(runs, key=lambda run: run.wall)[(len(runs) - 1) // 2]
+    middle.peak_kib = max(run.peak_kib for run in runs)
+    middle.peak_private_kib = max(run.peak_private_kib for run in runs)
+    return middle
 
 
-def peer_can_run(env: dict[str, str]) -> bool:
-    """NSIS's 32-bit installer runs only where Wine runs 32-bit code."""
-    return env.get("VALDORINE_WINDOWS_FLAVOUR", "win32") == "win32"
+def nsis_target(env: dict[str, str]) -> str:
+    """NSIS's stub of the flavour this machine runs: amd64 where 32-bit code cannot run."""
+    return "amd64-unicode" if env.get("VALDORINE_WINDOWS_FLAVOUR") == "win64" else "x86-unicode"
 
 
-def build_installers(args: argparse.Namespace, folder: Path, profile: str, with_peer: bool) -> tuple[Path, Path | None]:
-    """Our installer from a project file over the payload tree, the peer's from its script."""
-    ours = args.work / f"install-ours-{profile}.exe"
-    subprocess.run([args.builder, "build", str(project_file(args.work, folder)), "--stub", str(args.stub),
-                    "-o", str(ours)], check=True, stdout=subprocess.DEVNULL)
-    if not with_peer:
-        return ours, None
-    subprocess.run(["makensis", "-V1", str(nsis_script(args.work, folder))], check=True)
-    peer = args.work / f"install-peer-{profile}.exe"
-    shutil.move(args.work / "peer.exe", peer)
+def newer(output: Path, *inputs: Path) -> bool:
+    return output.exists() and all(output.stat().st_mtime > source.stat().st_mtime for source in inputs)
+
+
+def build_installers(args: argparse.Namespace, folder: Path, profile: str, target: str) -> tuple[Path, Path]:
+    """Our installer from a project file over the payload tree, the peer's from its script; each is
+    built again only when what it is made from changed (the payload trees never change)."""
+    ours = args.work / f"install-ours-{profile}-{args.stub.parent.name}.exe"
+    if not newer(ours, Path(args.builder), args.stub):
+        subprocess.run([args.builder, "build", str(project_file(args.work, folder)), "--stub", str(args.stub),
+                        "-o", str(ours)], check=True, stdout=subprocess.DEVNULL)
+    peer = args.work / f"install-peer-{profile}-{target}.exe"
+    if not peer.exists():
+        subprocess.run(["makensis", "-V1", str(nsis_script(args.work, folder, target))], check=True)
+        shutil.move(args.work / "peer.exe", peer)
     return ours, peer
 
 
-def measure(args: argparse.Namespace, env: dict[str, str], ours: Path, peer: Path | None,
-            payload_files: tuple[Path, list[Path]]) -> tuple[Installation, Installation | None]:
-    """Installs with each installer `args.runs` times, alternating, and keeps each one's fastest run."""
+def measure(args: argparse.Namespace, env: dict[str, str], ours: Path, peer: Path,
+            payload_files: tuple[Path, list[Path]]) -> tuple[Installation, Installation]:
+    """Installs with each installer `args.runs` times, alternating, and keeps each one's typical run."""
     drive_root = args.prefix / "drive_c" / INSTALL_ROOT
-    subprocess.run(["wineserver", "-p"], env=env, check=True)  # one warm server for every run
+    pinning = ["taskset", "-c", "0"] if args.one_core else []
+    # One warm server for every run, pinned with the installers when they are.
+    subprocess.run([*pinning, "wineserver", "-p"], env=env, check=True)
     try:
         ours_runs, peer_runs = [], []
         for run in range(args.runs):
             ours_target = f"ours-{run}"
-            ours_runs.append(install(env, ours, ["/silent", f'/d:C:\\{INSTALL_ROOT}\\{ours_target}'],
+            ours_runs.append(install(env, pinning, ours, ["/silent", "/exitcodes", f'/d:C:\\{INSTALL_ROOT}\\{ours_target}'],
                                      drive_root / ours_target, payload_files))
-            if peer:
-                peer_target = f"peer-{run}"
-                peer_runs.append(install(env, peer, ["/S", f"/D=C:\\{INSTALL_ROOT}\\{peer_target}"],
-                                         drive_root / peer_target, payload_files))
+            peer_target = f"peer-{run}"
+            peer_runs.append(install(env, pinning, peer, ["/S", f"/D=C:\\{INSTALL_ROOT}\\{peer_target}"],
+                                     drive_root / peer_target, payload_files))
     finally:
         subprocess.run(["wineserver", "-k"], env=env)
-    return best(ours_runs), best(peer_runs) if peer_runs else None
-
-
-def floor_seconds(args: argparse.Namespace, ours: Path, folder: Path) -> float:
-    """The least time the same work takes on this machine without Wine: the archive decoded and
-    checked on one core by the installer's reader, plus the tree copied within the prefix's file
-    system."""
-    decode, _ = timed(["taskset", "-c", "0", args.builder, "inspect", str(ours), "--entries"])
-    copy = args.prefix / "drive_c" / INSTALL_ROOT / "floor-copy"
-    shutil.rmtree(copy, ignore_errors=True)
-    copying, _ = timed(["cp", "-r", str(folder), str(copy)])
-    shutil.rmtree(copy, ignore_errors=True)
-    return decode + copying
+    return typical(ours_runs), typical(peer_runs)
 
 
 def main() -> None:
     parser = argparse.ArgumentParser()
     parser.add_argument("--builder", required=True)
     parser.add_argument("--stub", required=True, type=Path)
+    parser.add_argument("--shipped-stub", type=Path, help="the 32-bit stub that products carry")
     parser.add_argument("--work", required=True, type=Path)
     parser.add_argument("--prefix", required=True, type=Path)
     parser.add_argument("--megabytes", type=int, default=300)
     parser.add_argument("--runs", type=int, default=1)
+    parser.add_argument("--one-core", action="store_true", help="pin the Wine runs to the first processor")
+    parser.add_argument("--profile", choices=PROFILES, action="append", help="only this payload profile")
     args = parser.parse_args()
     args.work = args.work.resolve()  # makensis takes the script's paths relative to the script
     args.prefix = args.prefix.resolve()
     args.work.mkdir(parents=True, exist_ok=True)
     env = wine_environment(args.prefix)
-    with_peer = peer_can_run(env)
+    target = nsis_target(env)
 
-    for profile in PROFILES:
+    for profile in args.profile or PROFILES:
         folder, files = payload(args.work, args.megabytes, profile)
-        ours, peer = build_installers(args, folder, profile, with_peer)
+        ours, peer = build_installers(args, folder, profile, target)
         mine, theirs = measure(args, env, ours, peer, (folder, files))
-        floor = None if with_peer else floor_seconds(args, ours, folder)
-        report(profile, files, args, env, (ours, mine), (peer, theirs), floor)
+        report(profile, files, args, env, (ours, mine), (peer, theirs), target)
         print()
 
 
@@ -221,45 +224,45 @@ def ratio(a: float, b: float) -> str:
 
 
 def report(profile: str, files: list[Path], args: argparse.Namespace, env: dict[str, str],
-           ours: tuple[Path, Installation], peer: tuple[Path | None, Installation | None], floor: float | None) -> None:
+           ours: tuple[Path, Installation], peer: tuple[Path, Installation], target: str) -> None:
     (ours_exe, mine), (peer_exe, theirs) = ours, peer
     payload_bytes = sum(f.stat().st_size for f in files)
     flavour = env.get("VALDORINE_WINDOWS_FLAVOUR", "win32")
     print(f"profile {profile}: {payload_bytes / MB:.1f} MiB in {len(files)} files, largest "
-          f"{max(f.stat().st_size for f in files) / MB:.1f} MiB; {os.cpu_count()} cores; best of {args.runs} run(s); "
-          f"our installer's {flavour} build")
-    if theirs is None:
-        print("NSIS's installer is 32-bit and this machine cannot run 32-bit code: the reference is the floor,"
-              " decoding on one core plus copying the tree, without Wine")
-        theirs = Installation(wall=floor or 0.0)
-        peer_name = "floor"
-    else:
-        peer_name = "NSIS"
-    print(f"{'':22}{'Valdorine':>14}{peer_name:>14}{'ratio':>9}")
-    print(f"{'install time (s)':22}{mine.wall:14.1f}{theirs.wall:14.1f}{ratio(mine.wall, theirs.wall)}")
+          f"{max(f.stat().st_size for f in files) / MB:.1f} MiB; {os.cpu_count()} cores"
+          f"{', pinned to one (taskset -c 0)' if args.one_core else ''}; median of {args.runs} run(s); "
+          f"ours {flavour}, NSIS {target}")
+    if flavour == "win64":
+        print("this machine cannot run 32-bit code: both installers run in their 64-bit builds")
+    print(f"{'':22}{'Valdorine':>14}{'NSIS':>14}{'ratio':>9}")
+    print(f"{'install time (s)':22}{mine.wall:14.2f}{theirs.wall:14.2f}{ratio(mine.wall, theirs.wall)}")
     print(f"{'peak resident (MiB)':22}{mine.peak_kib / 1024:14.1f}{theirs.peak_kib / 1024:14.1f}"
           f"{ratio(mine.peak_kib, theirs.peak_kib)}")
     print(f"{'peak private (MiB)':22}{mine.peak_private_kib / 1024:14.1f}{theirs.peak_private_kib / 1024:14.1f}"
           f"{ratio(mine.peak_private_kib, theirs.peak_private_kib)}")
-    print(f"{'  of it read-ahead':22}{f'<= {READ_AHEAD_MIB}':>14}{'':>14}   one 4 MiB chunk decoded ahead + the"
-          " decoder's 8 MiB dictionary")
-    peer_size = peer_exe.stat().st_size if peer_exe else 0
-    print(f"{'installer (MiB)':22}{ours_exe.stat().st_size / MB:14.2f}{peer_size / MB:14.2f}"
-          f"{ratio(ours_exe.stat().st_size, peer_size)}")
-    print(f"{'stub (KiB)':22}{args.stub.stat().st_size / 1024:14.1f}{nsis_stub_kib():14.1f}"
-          f"{ratio(args.stub.stat().st_size / 1024, nsis_stub_kib())}")
+    print(f"{'  of it read-ahead':22}{READ_AHEAD_MIB:14.1f}{'':>14}   one chunk decoded ahead on the second thread;"
+          f" the decoder's dictionary ({DICTIONARY_MIB} MiB) is decoding state")
+    print(f"{'installer (MiB)':22}{ours_exe.stat().st_size / MB:14.2f}{peer_exe.stat().st_size / MB:14.2f}"
+          f"{ratio(ours_exe.stat().st_size, peer_exe.stat().st_size)}")
+    stub, peer_stub = args.stub.stat().st_size, nsis_stub_bytes(target)
+    print(f"{f'stub {flavour} (bytes)':22}{stub:14d}{peer_stub:14d}{ratio(stub, peer_stub)}")
+    if args.shipped_stub and args.shipped_stub.exists():
+        shipped, peer_shipped = args.shipped_stub.stat().st_size, nsis_stub_bytes("x86-unicode")
+        print(f"{'stub win32 (bytes)':22}{shipped:14d}{peer_shipped:14d}{ratio(shipped, peer_shipped)}"
+              "   the shipped 32-bit stubs")
     print(f"{'payload files landed':22}{mine.files:14d}{theirs.files:14d}")
     print(f"{'payload MiB landed':22}{mine.bytes / MB:14.1f}{theirs.bytes / MB:14.1f}")
     print(f"{'exit code':22}{mine.exit_code:14d}{theirs.exit_code:14d}")
-    if mine.files != len(files) or mine.bytes != payload_bytes:
-        print("note: the Valdorine installation did not land the whole payload; its time is not comparable")
+    for name, run in (("Valdorine", mine), ("NSIS", theirs)):
+        if run.files != len(files) or run.bytes != payload_bytes:
+            print(f"note: the {name} installation did not land the whole payload; its time is not comparable")
 
 
-def nsis_stub_kib() -> float:
-    """The size of makensis's installer stub for solid LZMA with Unicode (the script's settings),
-    which every such NSIS installer carries in front of its data."""
-    stub = Path("/usr/share/nsis/Stubs/lzma_solid-x86-unicode")
-    return stub.stat().st_size / 1024 if stub.exists() else 0.0
+def nsis_stub_bytes(target: str) -> int:
+    """The size of makensis's installer stub for solid LZMA and `target`, which every such NSIS
+    installer carries in front of its data."""
+    stub = Path(f"/usr/share/nsis/Stubs/lzma_solid-{target}")
+    return stub.stat().st_size if stub.exists() else 0
 
 
 if __name__ == "__main__":

@@ -42,10 +42,13 @@ def payload(work: Path, megabytes: int, profile: str = "generated") -> tuple[Pat
     return folder, files
 
 
-def nsis_script(work: Path, folder: Path) -> Path:
+def nsis_script(work: Path, folder: Path, target: str = "x86-unicode") -> Path:
+    """An NSIS script that installs the payload tree, solid LZMA, for the stub `target`
+    (x86-unicode or amd64-unicode)."""
     script = work / "peer.nsi"
     script.write_text(
         "Unicode true\n"
+        f"Target {target}\n"
         "SetCompressor /SOLID lzma\n"
         f'OutFile "{work / "peer.exe"}"\n'
         "InstallDir $TEMP\\valdorine-bench\n"

@@ -26,6 +26,14 @@ add_compile_options(-ffunction-sections -fdata-sections)
 # imported. ASLR and DEP are on.
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections
                  -Wl,--dynamicbase -Wl,--nxcompat)
+# The C++ runtime's default terminate handler names the type of the exception in flight, which
+# links its demangler and the formatted-output library (about 90 KB). The installer throws no
+# exceptions, and one from inside the runtime ends the process either way: the handler is abort.
+# (32-bit symbol names carry a leading underscore.)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(symbol_prefix _)
+endif()
+add_link_options(-Wl,--defsym,${symbol_prefix}_ZN9__gnu_cxx27__verbose_terminate_handlerEv=${symbol_prefix}abort)
 
 valdorine_portable_library(win32)
 # The Windows half of the core reaches the registry, the shell's folders and COM.

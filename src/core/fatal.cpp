@@ -4,8 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 
+#include "core/lock.hpp"
 #include "core/string.hpp"
 #include "core/string_format.hpp"
 
@@ -22,7 +22,7 @@ std::atomic<NarrowFatalDisplayer> narrow_displayer{nullptr};
 std::atomic<WideFatalDisplayer> wide_displayer{nullptr};
 
 struct AtFatalCallbacks {
-  std::mutex lock;
+  Lock lock;
   AtFatalCallback callbacks[kMostAtFatalCallbacks] = {};
   int count = 0;
 };
@@ -35,7 +35,7 @@ AtFatalCallbacks& Callbacks() {
 // The most recently added callback, taken off the list; null when none is left.
 AtFatalCallback TakeLastCallback() {
   AtFatalCallbacks& list = Callbacks();
-  const std::lock_guard<std::mutex> guard(list.lock);
+  const LockScope guard(list.lock);
   return list.count == 0 ? nullptr : list.callbacks[--list.count];
 }
 
@@ -66,7 +66,7 @@ void SetFatalDisplayers(NarrowFatalDisplayer narrow, WideFatalDisplayer wide) {
 
 void AddAtFatalCallback(AtFatalCallback callback) {
   AtFatalCallbacks& list = Callbacks();
-  const std::lock_guard<std::mutex> guard(list.lock);
+  const LockScope guard(list.lock);
   if (callback != nullptr && list.count < kMostAtFatalCallbacks) list.callbacks[list.count++] = callback;
 }
 

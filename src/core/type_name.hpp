@@ -8,7 +8,6 @@
 
 #include <string>
 #include <type_traits>
-#include <typeinfo>
 
 namespace valdorine {
 
@@ -17,8 +16,10 @@ inline constexpr bool kDeclaredAsStruct = false;
 
 enum class TypeKind { kOther, kClass, kStruct, kUnion, kEnum };
 
-// The spelling of `type`'s name with the keyword that `kind` calls for.
-std::string RuntimeTypeName(const std::type_info& type, TypeKind kind);
+// The name of the type that `signature` (a function template's __PRETTY_FUNCTION__, naming its
+// argument as "T = ...") instantiates, spelled with the keyword that `kind` calls for. The compiler
+// spells the name at compile time, so no run-time type information or demangler is linked.
+std::string TypeNameFromSignature(const char* signature, TypeKind kind);
 
 template <typename T>
 constexpr TypeKind KindOfType() {
@@ -30,7 +31,7 @@ constexpr TypeKind KindOfType() {
 
 template <typename T>
 const char* TypeName() {
-  static const std::string name = RuntimeTypeName(typeid(T), KindOfType<T>());
+  static const std::string name = TypeNameFromSignature(__PRETTY_FUNCTION__, KindOfType<T>());
   return name.c_str();
 }
 

@@ -3,10 +3,9 @@
 #include <windows.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <utility>
 
+#include "core/lock.hpp"
 #include "core/win32/crash_filter.hpp"
 #include "core/win32/system_info.hpp"
 #include "core/win32/unique_handle.hpp"
@@ -28,8 +27,8 @@ struct NotificationItem {
 
 // The main thread appends; the sender thread takes out.
 struct NotificationQueue {
-  std::mutex lock;
-  std::condition_variable added;
+  Lock lock;
+  Condition added;
   Array<NotificationItem> items;
   UniqueHandle sender;
   bool firewall_opened = false;
@@ -42,8 +41,8 @@ NotificationQueue& Queue() {
 }
 
 NotificationItem TakeNext(NotificationQueue& queue) {
-  std::unique_lock<std::mutex> guard(queue.lock);
-  queue.added.wait(guard, [&queue] { return !queue.items.IsEmpty(); });
+  const LockScope guard(queue.lock);
+  queue.added.WaitUntil(queue.lock, [&queue] { return !queue.items.IsEmpty(); });
   NotificationItem item = std::move(queue.items[0]);
   queue.items.RemoveAt(0);
   return item;
@@ -65,10 +64,10 @@ DWORD WINAPI SendQueuedNotifications(void*) {
 void Append(NotificationItem item) {
   NotificationQueue& queue = Queue();
   {
-    const std::lock_guard<std::mutex> guard(queue.lock);
+    const LockScope guard(queue.lock);
     queue.items.Append(std::move(item));
   }
-  queue.added.notify_one();
+  queue.added.Signal();
 }
 
 String Utf8(const String& wide) { return NarrowFromWide(wide, code_page::kUtf8); }

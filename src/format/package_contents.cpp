@@ -10,17 +10,6 @@
 
 namespace valdorine {
 
-bool PackScript(std::span<const uint8_t> script, uint32_t script_key, uint32_t preset, const Blowfish* cipher,
-                std::vector<uint8_t>& stored) {
-  if (!Encode(script, preset, stored)) return false;
-  if (cipher) {
-    stored = Seal(stored, *cipher);
-  } else {
-    Scramble(stored, script_key);
-  }
-  return true;
-}
-
 PackageError UnpackScript(const PackageView& package, std::vector<uint8_t>& script) {
   script.assign(package.script.begin(), package.script.end());
   if (auto cipher = PackageCipher(package.header)) {

@@ -15,7 +15,8 @@
 namespace valdorine {
 
 // The stored form of an install script: xz-compressed at `preset`, then encrypted with `cipher`
-// or, without one, scrambled with `script_key`. False when the encoder fails.
+// or, without one, scrambled with `script_key`. False when the encoder fails. Defined in
+// script_packing.cpp, which the installer does not link.
 bool PackScript(std::span<const uint8_t> script, uint32_t script_key, uint32_t preset, const Blowfish* cipher,
                 std::vector<uint8_t>& stored);
 

@@ -49,7 +49,8 @@ bool Decode(std::span<const uint8_t> input, std::vector<uint8_t>& output, size_t
 bool Decode(std::vector<uint8_t>& buffer, size_t max_output, const XzProgress& progress = nullptr);
 
 // One xz stream of `input` at the given preset (0..9), single-threaded, so that equal input always
-// gives equal output. Returns false only when the encoder fails.
+// gives equal output. Returns false only when the encoder fails. Defined in xz_encoder.cpp, which
+// the installer does not link.
 bool Encode(std::span<const uint8_t> input, uint32_t preset, std::vector<uint8_t>& output);
 
 }  // namespace valdorine

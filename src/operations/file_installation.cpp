@@ -60,10 +60,39 @@ struct EntryInProgress {
   bool recorded_for_removal = false;  // the uninstaller removes it (kind and not permanent)
 };
 
-// The uninstall list entry, and the same in the journal that outlives a killed run.
+// The uninstall list entry, and the same in the journal that outlives a killed run. What the list
+// does not take (a folder recorded before) needs no journal line either.
 void RecordForRemoval(const String& path, int kind) {
-  RecordUninstallEntry(path, kind);
-  JournalEntry(path, kind);
+  if (RecordUninstallEntry(path, kind)) JournalEntry(path, kind);
+}
+
+// What the file loop remembers from one entry to the next, so that the system is not asked again
+// what it answered for the entry before: the folder last made or found, the progress shown, and
+// when a file's name was shown last.
+struct FileLoop {
+  DestinationFolders folders;
+  String prepared_folder;
+  int progress = -1;
+  uint64_t status_shown_at = 0;
+  bool status_shown = false;
+};
+
+// Each progress step and status text is a round trip to the window system: the progress is set
+// when it changes, and a file's name shown at most once per display interval.
+constexpr uint64_t kStatusIntervalMs = 40;
+
+void ShowLoopProgress(FileLoop& loop, int percent) {
+  if (percent == loop.progress) return;
+  loop.progress = percent;
+  SetProgress(percent);
+}
+
+void ShowFileStatus(FileLoop& loop, const String& text) {
+  const uint64_t now = GetTickCount64();
+  if (loop.status_shown && now - loop.status_shown_at < kStatusIntervalMs) return;
+  loop.status_shown = true;
+  loop.status_shown_at = now;
+  ShowProgressStatus(text);
 }
 
 DestinationFolders RunFolders() {
@@ -107,9 +136,9 @@ void EnterInKindLists(const EntryInProgress& item) {
 }
 
 // The progress item and the per-kind lists; returns the entry's log line (without line end).
-String Announce(const EntryInProgress& item) {
+String Announce(const EntryInProgress& item, FileLoop& loop) {
   const bool hide_names = (Run().options.word2 & option2::kHideFileNames) != 0 || item.entry.name == kHiddenEntryName;
-  ShowProgressStatus(hide_names ? LanguageString(kNamesHiddenText) : item.destination.path);
+  ShowFileStatus(loop, hide_names ? LanguageString(kNamesHiddenText) : item.destination.path);
   EnterInKindLists(item);
   return ConcatWide(LastPathComponent(item.name).Wide(), u" >>> ", item.destination.path.Wide(), nullptr);
 }
@@ -150,11 +179,13 @@ void AddShortcutRecord(const EntryInProgress& item) {
 }
 
 // Makes the file's folder when the destination asks for it and records it for the uninstaller.
-// False, with the failure in the summary, when it cannot be made.
-bool PrepareFolder(const EntryInProgress& item) {
+// False, with the failure in the summary, when it cannot be made. The folder of the entry before
+// is not looked up again: entries of one folder follow each other.
+bool PrepareFolder(const EntryInProgress& item, FileLoop& loop) {
   if (!item.destination.create_folder) return true;
   const String folder = ParentFolder(item.destination.path);
-  if (!EqualsIgnoreCase(folder, Run().install_dir) && !CreateFolderTree(folder)) {
+  const bool known = EqualsIgnoreCase(folder, loop.prepared_folder) || EqualsIgnoreCase(folder, Run().install_dir);
+  if (!known && !CreateFolderTree(folder)) {
     const DWORD error = GetLastError();
     const String reason = FileExists(folder)
                               ? String::FromWide(u"Cannot create folder because there is a file with the same name.")
@@ -164,6 +195,7 @@ bool PrepareFolder(const EntryInProgress& item) {
                                       item.destination.path.Wide());
     return false;
   }
+  loop.prepared_folder = folder;
   if (!item.permanent && (item.recorded_for_removal || item.entry.kind == entry_kind::kSharedFile)) {
     RecordForRemoval(folder, uninstall_entry::kFolder);
   }
@@ -201,11 +233,11 @@ void AfterWrite(const EntryInProgress& item, const String& log_line, bool writte
   AddInstalledFile(path);
 }
 
-void InstallEntry(const FileEntry& entry, EntryData& data, const DestinationFolders& folders) {
+void InstallEntry(const FileEntry& entry, EntryData& data, FileLoop& loop) {
   if (NeverInstalls(OverwriteMode(entry.flags))) return;
-  const EntryInProgress item = Locate(entry, folders);
+  const EntryInProgress item = Locate(entry, loop.folders);
   if (entry.kind == entry_kind::kFont && !item.permanent) AddFont(FromUtf8(entry.extra_text), item.name);
-  const String log_line = Announce(item);
+  const String log_line = Announce(item, loop);
   const OverwriteQuestion question = QuestionFor(item);
   const ExistingFile existing = Inspect(question, item.destination.path);
   const OverwriteDecision decision = DecideOverwrite(question, existing);
@@ -218,7 +250,7 @@ void InstallEntry(const FileEntry& entry, EntryData& data, const DestinationFold
     return;
   }
   AddShortcutRecord(item);
-  if (!PrepareFolder(item)) return;
+  if (!PrepareFolder(item, loop)) return;
   if (item.recorded_for_removal) RecordForRemoval(item.destination.path, uninstall_entry::kFile);
   bool replaced_at_reboot = false;
   const bool existed_before = existing.exists && question.rule != ReplacementRule::kAlways;
@@ -248,12 +280,12 @@ void InstallFiles() {
   OpenInstallJournal();
   InstallPackage& package = Package();
   const size_t count = package.view.header.entry_sizes.size();
-  const DestinationFolders folders = RunFolders();
+  FileLoop loop{RunFolders()};
   for (size_t i = 0; archive.HasNextEntry(); ++i) {
-    SetProgress(kFirstProgress + static_cast<int>(i * kProgressSpan / count));
+    ShowLoopProgress(loop, kFirstProgress + static_cast<int>(i * kProgressSpan / count));
     FileEntry entry;
     RequirePackage(archive.NextEntry(entry), package);
-    InstallEntry(entry, archive.Data(), folders);
+    InstallEntry(entry, archive.Data(), loop);
     // Entries that were skipped, and data that could not be written, are still read and checked.
     RequirePackage(archive.SkipData(), package);
   }

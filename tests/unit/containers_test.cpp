@@ -107,6 +107,9 @@ TEST(TypeName, SpellsTypesAsWindowsRunTimeTypeInformationDoes) {
   EXPECT_STREQ(TypeName<unsigned char>(), "unsigned char");
   EXPECT_STREQ(TypeName<long long>(), "__int64");
   EXPECT_STREQ(TypeName<unsigned long long>(), "unsigned __int64");
+  EXPECT_STREQ(TypeName<unsigned short>(), "unsigned short");
+  EXPECT_STREQ(TypeName<long>(), "long");
+  EXPECT_STREQ(TypeName<Vector<int>>(), "class Vector<int>");
   EXPECT_STREQ(TypeName<DeclaredStruct>(), "struct DeclaredStruct");
   EXPECT_STREQ(TypeName<Colour>(), "enum Colour");
   EXPECT_STREQ(TypeName<other_library::Widget>(), "class other_library::Widget");

@@ -1,9 +1,9 @@
 #include "core/win32/crash_filter.hpp"
 
 #include <atomic>
-#include <mutex>
 
 #include "core/fatal.hpp"
+#include "core/lock.hpp"
 
 namespace valdorine {
 namespace {
@@ -15,7 +15,7 @@ std::atomic<bool> handler_running{false};
 std::atomic<DWORD> main_thread_id{0};
 
 struct WorkerThreads {
-  std::mutex lock;
+  Lock lock;
   DWORD ids[kMostWorkerThreads] = {};
 };
 
@@ -27,7 +27,7 @@ WorkerThreads& Workers() {
 // Changes the calling thread's entry from `from` to `to`; false when there is no entry `from`.
 bool ReplaceWorkerEntry(DWORD from, DWORD to) {
   WorkerThreads& workers = Workers();
-  const std::lock_guard<std::mutex> guard(workers.lock);
+  const LockScope guard(workers.lock);
   for (DWORD& id : workers.ids) {
     if (id == from) {
       id = to;
@@ -39,7 +39,7 @@ bool ReplaceWorkerEntry(DWORD from, DWORD to) {
 
 bool IsWorkerThread(DWORD id) {
   WorkerThreads& workers = Workers();
-  const std::lock_guard<std::mutex> guard(workers.lock);
+  const LockScope guard(workers.lock);
   for (DWORD entry : workers.ids) {
     if (entry == id) return true;
   }
