@@ -75,6 +75,25 @@ def test_lines_added_to_uninstall_data_are_refused_and_nothing_is_removed(setup_
     assert victim.read_text() == "keep"
 
 
+def test_lines_planted_before_a_reinstall_are_not_carried_into_the_new_uninstall_data(setup_file, wine):
+    install(wine, setup_file)
+    victim = drive_c(wine, r"C:\victim\keep.txt")
+    victim.parent.mkdir()
+    victim.write_text("keep")
+    data = drive_c(wine, FOLDER + r"\uninstall\Uninstall.DAT")
+    data.write_bytes(b"C:\\victim\\keep.txt\r\n~C:\\victim\r\n" + data.read_bytes())
+
+    install(wine, setup_file)  # the planted lines now sit in a file this run would carry over
+
+    assert b"victim" not in data.read_bytes().lower()
+    log = drive_c(wine, FOLDER + r"\uninstall\Install.log").read_bytes().decode("utf-8-sig")
+    assert "does not match its recorded digest" in log
+    assert uninstall(wine) == 0
+    assert not key_exists(wine, KEY)
+    assert not drive_c(wine, FOLDER + r"\payload.txt").exists()
+    assert victim.read_text() == "keep"
+
+
 # --- Links planted in the product's folder ---------------------------------------------------------
 
 def test_reinstall_replaces_planted_hard_links_instead_of_writing_through_them(setup_file, wine):
