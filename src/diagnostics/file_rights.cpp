@@ -5,17 +5,11 @@
 
 #include <vector>
 
+#include "core/win32/everyone_access.hpp"
 #include "core/win32/unique_handle.hpp"
 
 namespace valdorine {
 namespace {
-
-struct LocalMemory {  // memory that the security functions allocated
-  using Handle = HLOCAL;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle memory) { ::LocalFree(memory); }
-};
-using UniqueLocalMemory = UniqueResource<LocalMemory>;
 
 // Read-only, hidden and system go; the other attributes and the times stay.
 void ClearProtectiveAttributes(HANDLE file) {
@@ -39,35 +33,12 @@ void TakeOwnership(HANDLE file) {
   SetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr, nullptr);
 }
 
-void GrantEveryoneFullControl(HANDLE file) {
-  PACL access_list = nullptr;
-  UniqueLocalMemory descriptor;
-  if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &access_list, nullptr,
-                      reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive())) != ERROR_SUCCESS) {
-    return;
-  }
-  BYTE everyone[SECURITY_MAX_SID_SIZE] = {};
-  DWORD sid_size = sizeof(everyone);
-  if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sid_size)) return;
-  EXPLICIT_ACCESSW entry{};
-  entry.grfAccessPermissions = GENERIC_ALL;
-  entry.grfAccessMode = GRANT_ACCESS;
-  entry.grfInheritance = NO_INHERITANCE;
-  entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-  entry.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-  entry.Trustee.ptstrName = reinterpret_cast<wchar_t*>(everyone);
-  UniqueLocalMemory extended_list;
-  if (SetEntriesInAclW(1, &entry, access_list, reinterpret_cast<PACL*>(extended_list.Receive())) != ERROR_SUCCESS) return;
-  SetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                  static_cast<PACL>(extended_list.Get()), nullptr);
-}
-
 }  // namespace
 
 void OpenFileToEveryone(HANDLE file) {
   ClearProtectiveAttributes(file);
   TakeOwnership(file);
-  GrantEveryoneFullControl(file);
+  GrantEveryoneFullAccess(file, NO_INHERITANCE);
 }
 
 }  // namespace valdorine

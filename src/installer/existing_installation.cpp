@@ -17,6 +17,7 @@
 #include "run/run_switches.hpp"
 #include "ui/message_boxes.hpp"
 #include "ui/wizard_pages.hpp"
+#include "uninstall/uninstall_data_digest.hpp"
 #include "uninstall/uninstall_list.hpp"
 
 namespace valdorine {
@@ -121,6 +122,7 @@ void DetectExistingInstallation(const InstallScript& script) {
   run.existing_version_narrow = NarrowFromWide(run.existing_version, code_page::kAnsi);
   run.existing_shared_files = ReadLimited(key, u"SharedFiles");
   run.existing_start_menu = ReadLimited(key, u"ProductStartMenu");
+  run.existing_data_digest = ReadLimited(key, kUninstallDataDigestValue);
   if (run.existing_location.IsEmpty() && !script.InstallPathKey.IsEmpty()) {
     run.existing_location = ReadValueAtPath(FromAnsi(script.InstallPathKey));
   }

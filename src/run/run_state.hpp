@@ -28,6 +28,7 @@ struct RunState {
   String existing_version_narrow;  // the same as 8-bit text for the version comparison
   String existing_shared_files;    // wide
   String existing_start_menu;      // wide
+  String existing_data_digest;     // the `UninstallDataDigest` its key holds for its Uninstall.DAT
   bool upgrade = false;
   bool reinstall = false;
   bool downgrade = false;

@@ -5,9 +5,11 @@
 
 #include "core/file_errors.hpp"
 #include "core/win32/disk_file.hpp"
+#include "diagnostics/operations_log.hpp"
 #include "package/language_strings.hpp"
 #include "package/package_startup.hpp"
 #include "run/run_state.hpp"
+#include "uninstall/uninstall_data_digest.hpp"
 #include "uninstall/uninstall_list.hpp"
 
 namespace valdorine {
@@ -78,6 +80,20 @@ bool WriteUninstallFile(const UninstallDataContent& content, String* written) {
   return false;
 }
 
+// Over an existing installation, the records of its Uninstall.DAT that this run did not make. Only
+// a file whose digest the earlier installation's uninstall key holds is trusted: the folder may be
+// writable by users who must not choose what a later uninstall removes.
+void CarryTrustedEarlierRecords(UninstallDataContent& content) {
+  String earlier;
+  if (!Run().existing_installation || ReadWholeFile(UninstallDataPath(), earlier) != file_error::kSuccess) return;
+  if (!MatchesDigest(Run().existing_data_digest, earlier)) {
+    LogConcatW(u"The earlier uninstall information does not match its recorded digest; none of it is kept: ",
+               UninstallDataPath().Wide(), u"\r\n", nullptr);
+    return;
+  }
+  CarryEarlierRecords(ReadUninstallData(earlier), content);
+}
+
 }  // namespace
 
 UninstallSections& CollectedUninstallSections() {
@@ -95,10 +111,7 @@ String UninstallDataPath() {
 
 bool WriteUninstallData(String* written) {
   UninstallDataContent content = InstallationContent(Script());
-  String earlier;
-  if (Run().existing_installation && ReadWholeFile(UninstallDataPath(), earlier) == file_error::kSuccess) {
-    CarryEarlierRecords(ReadUninstallData(earlier), content);
-  }
+  CarryTrustedEarlierRecords(content);
   return WriteUninstallFile(content, written);
 }
 

@@ -18,9 +18,10 @@ String UninstallDataPath();
 // Writes the whole file in one operation from the uninstall list, the chosen language's texts, the
 // install script's AutoClose entries and conditional deletions for the uninstaller, and the
 // collected sections, replacing an old file. Over an existing installation the old file's records
-// that this run did not make are carried over (CarryEarlierRecords). False with the system's last
-// error set on failure (the file error code when the system gave none). The bytes written go to
-// `written` when given.
+// that this run did not make are carried over (CarryEarlierRecords) when the old file has the
+// digest that the earlier installation recorded; otherwise none are, and the log says so. False
+// with the system's last error set on failure (the file error code when the system gave none). The
+// bytes written go to `written` when given.
 bool WriteUninstallData(String* written = nullptr);
 
 // The uninstaller's rewrite: the same, but the texts, AutoClose entries and conditional deletions

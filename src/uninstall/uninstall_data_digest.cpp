@@ -51,8 +51,11 @@ bool RecordUninstallDataDigest(RegKey& key, const String& bytes) {
 
 bool MatchesRecordedDigest(RegKey& key, const String& bytes) {
   String recorded;
-  if (!key.ReadString(String::FromWide(kUninstallDataDigestValue), recorded) || recorded.IsEmpty()) return false;
-  return recorded == UninstallDataDigest(bytes);
+  return key.ReadString(String::FromWide(kUninstallDataDigestValue), recorded) && MatchesDigest(recorded, bytes);
+}
+
+bool MatchesDigest(const String& recorded, const String& bytes) {
+  return !recorded.IsEmpty() && recorded == UninstallDataDigest(bytes);
 }
 
 }  // namespace valdorine

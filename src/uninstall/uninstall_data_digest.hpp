@@ -22,5 +22,7 @@ bool RecordUninstallDataDigest(RegKey& key, const String& bytes);
 // Whether `bytes` are the data file whose digest the product key holds. A key without a digest
 // matches nothing.
 bool MatchesRecordedDigest(RegKey& key, const String& bytes);
+// The same against a digest read earlier; an empty `recorded` matches nothing.
+bool MatchesDigest(const String& recorded, const String& bytes);
 
 }  // namespace valdorine

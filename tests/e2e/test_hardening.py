@@ -52,7 +52,9 @@ def test_entry_name_leaving_its_folder_is_refused_before_anything_is_written(pac
 
 # --- Uninstall.DAT changed after the installation --------------------------------------------------
 
-def test_lines_added_to_uninstall_data_are_refused_and_nothing_is_removed(setup_file, wine):
+def install_and_plant_lines(wine, setup_file) -> tuple[Path, Path, bytes]:
+    """Installs the product, then adds lines naming a file and folder outside it to Uninstall.DAT;
+    returns that file, Uninstall.DAT and the bytes the installation wrote there."""
     install(wine, setup_file)
     victim = drive_c(wine, r"C:\victim\keep.txt")
     victim.parent.mkdir()
@@ -60,6 +62,11 @@ def test_lines_added_to_uninstall_data_are_refused_and_nothing_is_removed(setup_
     data = drive_c(wine, FOLDER + r"\uninstall\Uninstall.DAT")
     recorded = data.read_bytes()
     data.write_bytes(b"C:\\victim\\keep.txt\r\n~C:\\victim\r\n" + recorded)
+    return victim, data, recorded
+
+
+def test_lines_added_to_uninstall_data_are_refused_and_nothing_is_removed(setup_file, wine):
+    victim, data, recorded = install_and_plant_lines(wine, setup_file)
 
     process = wine.start(UNINSTALLER, "/u:UninstallTest")
     window = wine.read_window("uninstall.exe", timeout=20, press_text="OK", window_class=DIALOG_CLASS)
@@ -72,6 +79,20 @@ def test_lines_added_to_uninstall_data_are_refused_and_nothing_is_removed(setup_
     data.write_bytes(recorded)  # the file as the installation wrote it is accepted
     assert uninstall(wine) == 0
     assert not key_exists(wine, KEY)
+    assert victim.read_text() == "keep"
+
+
+def test_lines_planted_before_a_reinstall_are_not_carried_into_the_new_uninstall_data(setup_file, wine):
+    victim, data, _ = install_and_plant_lines(wine, setup_file)
+
+    install(wine, setup_file)  # the planted lines now sit in a file this run would carry over
+
+    assert b"victim" not in data.read_bytes().lower()
+    log = drive_c(wine, FOLDER + r"\uninstall\Install.log").read_bytes().decode("utf-8-sig")
+    assert "does not match its recorded digest" in log
+    assert uninstall(wine) == 0
+    assert not key_exists(wine, KEY)
+    assert not drive_c(wine, FOLDER + r"\payload.txt").exists()
     assert victim.read_text() == "keep"
 
 

@@ -202,6 +202,13 @@ class Scenario:
         self._processes.append(process)
         return process
 
+    def keep_server(self) -> None:
+        """Starts the prefix's Wine server so that it stays until the scenario ends. A server that
+        ended after a program (a few seconds without one) is started anew by the next program, and
+        Wine boots the prefix again: the boot carries out the pending file rename list, which a
+        scenario that reads that list must not see happen."""
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True, stdin=subprocess.DEVNULL)
+
     def wait(self, process: subprocess.Popen, timeout: float = PROCESS_TIMEOUT) -> int:
         """The exit code of a started program; the scenario fails if it runs longer."""
         try:

@@ -16,5 +16,8 @@ bool ClearProtectiveAttributes(const String& path);
 // OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE for a folder's contents), to the access list of the
 // file or folder at `path`. The system's result code: 0 on success.
 DWORD GrantEveryoneFullAccess(const String& path, DWORD inheritance);
+// The same for the file or folder open as `object`, which needs READ_CONTROL and WRITE_DAC access:
+// the entry goes to the object opened, never to whatever its name leads to later.
+DWORD GrantEveryoneFullAccess(HANDLE object, DWORD inheritance);
 
 }  // namespace valdorine

@@ -12,21 +12,15 @@ namespace {
 constexpr uint32_t kInvalidPasswordCode = 86;
 constexpr DWORD kEnglishLanguage = 1033;
 
-struct LocalText {  // a text that FormatMessageW allocated
-  using Handle = wchar_t*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle text) { ::LocalFree(text); }
-};
-
 // The message table's text in `language` (0: the system's search order), trimmed; empty when the
 // system has none.
 String MessageFromSystem(uint32_t code, DWORD language) {
-  UniqueResource<LocalText> buffer;
+  UniqueLocalMemory buffer;  // the text that FormatMessageW allocates
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
       code, language, reinterpret_cast<wchar_t*>(buffer.Receive()), 0, nullptr);
   if (length == 0 || !buffer) return {};
-  String text = FromWinText(buffer.Get(), static_cast<int>(length));
+  String text = FromWinText(static_cast<const wchar_t*>(buffer.Get()), static_cast<int>(length));
   text.TrimRight();
   return text;
 }

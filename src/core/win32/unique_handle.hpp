@@ -68,6 +68,11 @@ struct Module {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle m) { ::FreeLibrary(m); }
 };
+struct LocalMemory {  // memory that the system allocated for the caller (security descriptors, lists)
+  using Handle = HLOCAL;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle memory) { ::LocalFree(memory); }
+};
 }  // namespace handle_traits
 
 using UniqueHandle = UniqueResource<handle_traits::Kernel>;
@@ -75,5 +80,6 @@ using UniqueFileHandle = UniqueResource<handle_traits::File>;
 using UniqueFindHandle = UniqueResource<handle_traits::Find>;
 using UniqueRegistryKey = UniqueResource<handle_traits::RegistryKey>;
 using UniqueModule = UniqueResource<handle_traits::Module>;
+using UniqueLocalMemory = UniqueResource<handle_traits::LocalMemory>;
 
 }  // namespace valdorine

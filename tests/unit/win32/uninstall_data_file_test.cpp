@@ -10,6 +10,7 @@
 #include "package/language_strings.hpp"
 #include "run/run_state.hpp"
 #include "scratch_folder.hpp"
+#include "uninstall/uninstall_data_digest.hpp"
 #include "uninstall/uninstall_list.hpp"
 
 namespace valdorine {
@@ -30,6 +31,8 @@ class UninstallDataFile : public ::testing::Test {
   void TearDown() override {
     Reset();
     valdorine::Run().uninstall_dir = saved_uninstall_dir_;
+    valdorine::Run().existing_installation = false;
+    valdorine::Run().existing_data_digest = {};
   }
 
   static void Reset() {
@@ -125,6 +128,33 @@ TEST_F(UninstallDataFile, RewriteKeepsWhatTheUninstallerRead) {
   ASSERT_EQ(read.conditional_deletes.Count(), 1);
   EXPECT_EQ(NarrowOf(read.conditional_deletes[0].pattern), "%InstallDir%\\*.tmp");
   EXPECT_NE(bytes.find("[ConditionalDelete]\r\n%InstallDir%\\*.tmp,0,,8\r\n"), std::string::npos);
+}
+
+// Over an existing installation only a file with the digest its key recorded hands on its records:
+// lines planted in a writable folder must not reach the new file.
+TEST_F(UninstallDataFile, EarlierRecordsAreCarriedOnlyFromTheRecordedFile) {
+  ScratchFolder folder;
+  RunState& run = valdorine::Run();
+  run.uninstall_dir = folder.Path();
+  run.existing_installation = true;
+  const std::string earlier = "C:\\Earlier\\old.txt\r\n";
+  const String earlier_text = String::FromBytes(earlier.data(), static_cast<int>(earlier.size()));
+  const struct {
+    String recorded;
+    bool carried;
+  } cases[] = {{UninstallDataDigest(earlier_text), true},
+               {UninstallDataDigest(String::FromNarrow("C:\\Windows\\win.ini\r\n")), false},
+               {String(), false}};
+  for (const auto& row : cases) {
+    run.existing_data_digest = row.recorded;
+    ASSERT_TRUE(WriteBytes(UninstallDataPath(), earlier));
+    RecordUninstallEntry(W(u"C:\\App\\a.txt"), uninstall_entry::kFile);
+    ASSERT_TRUE(WriteUninstallData());
+    const std::string bytes = ReadBytes(UninstallDataPath());
+    EXPECT_EQ(bytes.find("C:\\Earlier\\old.txt") != std::string::npos, row.carried) << bytes;
+    EXPECT_TRUE(bytes.starts_with("C:\\App\\a.txt\r\n")) << bytes;
+    ClearUninstallList();
+  }
 }
 
 TEST_F(UninstallDataFile, WriteFailureLeavesTheSystemsError) {
