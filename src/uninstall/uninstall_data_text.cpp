@@ -311,11 +311,14 @@ class UninstallDataReader {
                                 kAutoCloseForUninstaller});
   }
 
-  // A record needs an extension, a class and a verb; a mark (no verb) needs all four fields.
+  // A record needs an extension, a class and a verb; a mark (no verb) needs all four fields. A short
+  // line whose last field ends in "~!" would run into the separator written after it and come back
+  // as other fields, so it is dropped rather than carried into a later file changed.
   void AddAssociation(std::string_view line) {
     Array<String> fields = AssociationFields(line);
     if (fields[0].IsEmpty() || fields[1].IsEmpty()) return;
     if (IsExistingClassMark(fields) && !HoldsAllAssociationFields(line)) return;
+    if (!HoldsAllAssociationFields(line) && line.ends_with(kAssociationSeparator.substr(0, 2))) return;
     records_.associations.Append(std::move(fields));
   }
 

@@ -326,6 +326,7 @@ TEST(UninstallData, RecordsWithTheWrongShapeAreDropped) {
       ".c~!~Prog~!~~!~icon\r\n"
       "~!~Prog~!~open~!~icon\r\n"
       ".d~!~Prog\r\n"
+      ".e~!~Prog~!~open~!\r\n"
       "[ConditionalDelete]\r\n"
       "C:\\a.txt,1,2.0,8\r\n"
       "C:\\a.txt,1,2.0\r\n"
@@ -336,8 +337,9 @@ TEST(UninstallData, RecordsWithTheWrongShapeAreDropped) {
       "1;2;3;4\r\n"));
   ASSERT_EQ(records.auto_close.Count(), 1);
   EXPECT_EQ(records.auto_close[0].action, 1);
-  // Without a verb a whole record is a mark of a class that existed before; a shorter one, or one
-  // without a class, is nothing.
+  // Without a verb a whole record is a mark of a class that existed before; a shorter one, one
+  // without a class, or one whose verb would run into the next separator when written back (and so
+  // read back as a mark) is nothing.
   ASSERT_EQ(records.associations.Count(), 3);
   EXPECT_EQ(NarrowOf(records.associations[0][3]), "icon~!~more");
   EXPECT_EQ(NarrowOf(records.associations[1][0]), ".b");
