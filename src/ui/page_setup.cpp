@@ -47,12 +47,76 @@ HBITMAP PageBitmap(int id) {
   return bitmap.Get();
 }
 
+// The pixels of `bitmap` (width x height) as top-down 32-bit rows, read through `dc`.
+std::vector<uint32_t> PixelsOf(HDC dc, HBITMAP bitmap, int width, int height) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+  return pixels;
+}
+
+// Where output pixel `at` of `out` falls in a source of `in` pixels: the index of the pixel before
+// it and the weight (0-255) of the one after.
+struct SourcePlace {
+  int index;
+  int weight;
+};
+SourcePlace PlaceOf(int at, int in, int out) {
+  const int place = std::max(0, static_cast<int>((2LL * at + 1) * in * 256 / (2LL * out)) - 128);
+  return {std::min(place >> 8, in - 1), place & 255};
+}
+
+uint32_t Mix(uint32_t first, uint32_t second, int weight) {
+  uint32_t mixed = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t a = (first >> shift) & 255, b = (second >> shift) & 255;
+    mixed |= ((a * (256 - weight) + b * weight) >> 8) << shift;
+  }
+  return mixed;
+}
+
+// `source` (width x height) enlarged to `out_width` x `out_height` with bilinear filtering.
+std::vector<uint32_t> Enlarged(const std::vector<uint32_t>& source, int width, int height, int out_width,
+                               int out_height) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(out_width) * out_height);
+  for (int y = 0; y < out_height; ++y) {
+    const SourcePlace row = PlaceOf(y, height, out_height);
+    const uint32_t* upper = &source[static_cast<size_t>(row.index) * width];
+    const uint32_t* lower = &source[static_cast<size_t>(std::min(row.index + 1, height - 1)) * width];
+    for (int x = 0; x < out_width; ++x) {
+      const SourcePlace column = PlaceOf(x, width, out_width);
+      const int next = std::min(column.index + 1, width - 1);
+      pixels[static_cast<size_t>(y) * out_width + x] =
+          Mix(Mix(upper[column.index], upper[next], column.weight), Mix(lower[column.index], lower[next], column.weight),
+              row.weight);
+    }
+  }
+  return pixels;
+}
+
+// Draws `bitmap` enlarged over `target` with bilinear filtering: GDI's stretching repeats pixels,
+// which would show the small built-in pictures as blocks.
+void DrawEnlarged(HDC dc, HBITMAP bitmap, const BITMAP& size, const RECT& target) {
+  const int width = target.right - target.left, height = target.bottom - target.top;
+  const std::vector<uint32_t> pixels =
+      Enlarged(PixelsOf(dc, bitmap, size.bmWidth, size.bmHeight), size.bmWidth, size.bmHeight, width, height);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  SetDIBitsToDevice(dc, target.left, target.top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                    static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+}
+
 // Stretches a bitmap over `target` in `dc`; without the bitmap the rectangle is filled with the
 // highlight colour, so that the page still shows its shape.
 void StretchBitmap(HDC dc, HBITMAP bitmap, const RECT& target) {
   BITMAP size{};
   if (!bitmap || !GetObjectW(bitmap, sizeof size, &size)) {
     FillRect(dc, &target, GetSysColorBrush(COLOR_HIGHLIGHT));
+    return;
+  }
+  if (target.right - target.left >= size.bmWidth && target.bottom - target.top >= size.bmHeight) {
+    DrawEnlarged(dc, bitmap, size, target);
     return;
   }
   HDC source = CreateCompatibleDC(dc);

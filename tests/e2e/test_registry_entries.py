@@ -88,7 +88,7 @@ MERGE_FILE = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Registry Test Merged
 
 
 def build_project(build, folder: Path, product: str, tables: str, product_settings: str = "") -> Path:
-    """setup.exe in `folder` for the product named, installed to C:\<product>, with the tables given
+    r"""setup.exe in `folder` for the product named, installed to C:\<product>, with the tables given
     (files named in them lie in `folder`); the uninstall key is the name without blanks."""
     project = folder / "project.toml"
     project.write_text(f"""
