@@ -15,8 +15,7 @@ std::vector<std::filesystem::path> StubCandidates(const std::filesystem::path& b
 // The first candidate that exists for the running builder; empty when none does.
 std::filesystem::path DefaultStub();
 
-// The "FileVersion" text of the version resource in `executable` (UTF-16 in the file), or empty
-// when it has none.
+// The file version of the version resource in `executable` ("42.1.2.0"), or empty when it has none.
 std::string FileVersionOf(const std::filesystem::path& executable);
 
 }  // namespace valdorine::builder
