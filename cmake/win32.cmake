@@ -39,16 +39,18 @@ valdorine_portable_library(win32)
 # The Windows half of the core reaches the registry, the shell's folders and COM.
 target_link_libraries(valdorine_portable PUBLIC lzma advapi32 shell32 ole32 uuid)
 
-# The installer never throws or catches an exception (failures go through its fatal-error path), so
-# its code is built without exception support and unwind tables: about 140 KB less in the stub. An
-# exception from inside the C++ runtime still ends the program, as it would uncaught.
-set(VALDORINE_NO_EXCEPTIONS -fno-exceptions -fno-asynchronous-unwind-tables)
+# The installer never throws or catches an exception (failures go through its fatal-error path) and
+# never asks for a type at run time, so its code is built without exception support, unwind tables
+# and type information: about 140 KB less in the stub. The runtime's hooks that would throw are the
+# installer's own (installer/runtime_hooks.cpp).
+set(VALDORINE_NO_EXCEPTIONS -fno-exceptions -fno-asynchronous-unwind-tables -fno-rtti)
 target_compile_options(valdorine_portable PRIVATE ${VALDORINE_NO_EXCEPTIONS})
 
 # Everything of the installer except its entry point, so that unit tests can link it.
 valdorine_sources(installer_sources src/run src/package src/paths src/operations src/uninstall src/ui src/diagnostics src/installer)
-# The entry point and the build variant belong to each executable (installer/build_variant.hpp).
-list(FILTER installer_sources EXCLUDE REGEX "/src/installer/(entry_point|build_variant)\\.cpp$")
+# The entry point, the build variant and the runtime hooks belong to each executable
+# (installer/build_variant.hpp); the unit tests keep the runtime's own hooks, which GoogleTest needs.
+list(FILTER installer_sources EXCLUDE REGEX "/src/installer/(entry_point|build_variant|runtime_hooks)\\.cpp$")
 list(TRANSFORM VALDORINE_PORTABLE_MODULES PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE portable_modules)
 list(REMOVE_ITEM installer_sources ${portable_modules})
 add_library(valdorine_installer STATIC ${installer_sources})
@@ -61,7 +63,8 @@ set(VALDORINE_PROBLEM_REPORT_URL "" CACHE STRING "Endpoint that receives crash r
 
 # The shipped installer, and its crash-test build for the scenarios (installer/build_variant.hpp).
 function(valdorine_installer_executable name)
-  add_executable(${name} WIN32 src/installer/entry_point.cpp src/installer/build_variant.cpp src/ui/resources/installer.rc)
+  add_executable(${name} WIN32 src/installer/entry_point.cpp src/installer/build_variant.cpp
+                 src/installer/runtime_hooks.cpp src/ui/resources/installer.rc)
   target_compile_options(${name} PRIVATE ${VALDORINE_WARNINGS} ${VALDORINE_NO_EXCEPTIONS})
   target_link_libraries(${name} PRIVATE valdorine_installer)
   target_link_options(${name} PRIVATE -municode -s)

@@ -1,7 +1,10 @@
-// A lock over data that threads share, its scope guard, and a condition that a thread waits for
-// under the lock. The Windows half is the system's slim lock and condition variable, so that the
+// A lock over data that threads share, its scope guard, a lock that its holder may take again, and a
+// condition that a thread waits for under the lock. The Windows half is the system's slim lock and condition variable, so that the
 // installer links no threads library; elsewhere they are the standard library's.
 #pragma once
+
+#include <atomic>
+#include <cstdint>
 
 #if !defined(_WIN32)
 #include <condition_variable>
@@ -10,9 +13,12 @@
 
 namespace valdorine {
 
+// A number for the calling thread, never 0 and unique among the threads running.
+uint32_t CurrentThreadNumber();
+
 class Lock {
  public:
-  Lock() = default;
+  constexpr Lock() = default;
   Lock(const Lock&) = delete;
   Lock& operator=(const Lock&) = delete;
 
@@ -28,16 +34,35 @@ class Lock {
 #endif
 };
 
+// A lock that the thread holding it may acquire again; others get it once it has been released as
+// often as it was acquired. It needs no set-up, so it can guard what runs before static
+// constructors.
+class RecursiveLock {
+ public:
+  constexpr RecursiveLock() = default;
+  RecursiveLock(const RecursiveLock&) = delete;
+  RecursiveLock& operator=(const RecursiveLock&) = delete;
+
+  void Acquire();
+  void Release();
+
+ private:
+  Lock lock_;
+  std::atomic<uint32_t> owner_{0};  // the holder's thread number; 0 when free
+  int depth_ = 0;                   // how often the holder acquired it
+};
+
 // Holds a lock for the scope it lives in.
+template <typename LockType>
 class LockScope {
  public:
-  explicit LockScope(Lock& lock) : lock_(lock) { lock_.Acquire(); }
+  explicit LockScope(LockType& lock) : lock_(lock) { lock_.Acquire(); }
   ~LockScope() { lock_.Release(); }
   LockScope(const LockScope&) = delete;
   LockScope& operator=(const LockScope&) = delete;
 
  private:
-  Lock& lock_;
+  LockType& lock_;
 };
 
 class Condition {

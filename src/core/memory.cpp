@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 #include "core/fatal.hpp"
+#include "core/lock.hpp"
 #include "core/string_format.hpp"
 
 namespace valdorine {
@@ -24,7 +24,7 @@ constexpr size_t kAdviceCapacity = 512;
 // The releasers, the process-wide budget of release attempts and the advice text, under one lock.
 // The lock is recursive so that a releaser may allocate or register another releaser.
 struct ReleaserRegistry {
-  std::recursive_mutex mutex;
+  RecursiveLock lock;
   std::vector<MemoryReleaser*> releasers;
   int release_attempts_left = kReleaseAttemptsPerProcess;
   char advice[kAdviceCapacity] = "Make sure the hard drive is not full.";
@@ -41,7 +41,7 @@ std::atomic<bool> out_of_memory_reported{false};
 // process's budget. True when memory was freed.
 bool AskReleasersForMemory() {
   ReleaserRegistry& registry = Registry();
-  std::lock_guard lock(registry.mutex);
+  const LockScope guard(registry.lock);
   for (MemoryReleaser* releaser : registry.releasers) {
     if (registry.release_attempts_left == 0) return false;
     --registry.release_attempts_left;
@@ -86,13 +86,13 @@ __attribute__((noinline, no_sanitize("address", "undefined"))) void AppendStackW
 
 void RegisterMemoryReleaser(MemoryReleaser* releaser) {
   ReleaserRegistry& registry = Registry();
-  std::lock_guard lock(registry.mutex);
+  const LockScope guard(registry.lock);
   registry.releasers.push_back(releaser);
 }
 
 void UnregisterMemoryReleaser(MemoryReleaser* releaser) {
   ReleaserRegistry& registry = Registry();
-  std::lock_guard lock(registry.mutex);
+  const LockScope guard(registry.lock);
   std::erase(registry.releasers, releaser);
 }
 
@@ -108,7 +108,7 @@ void FreeMemory(void* block) { std::free(block); }
 
 void SetOutOfMemoryAdvice(const char* advice) {
   ReleaserRegistry& registry = Registry();
-  std::lock_guard lock(registry.mutex);
+  const LockScope guard(registry.lock);
   FormatInto(registry.advice, kAdviceCapacity, "%s", advice);
 }
 
@@ -118,7 +118,7 @@ void ReportOutOfMemory(size_t requested_size) {
   char report[kReportCapacity];
   {
     ReleaserRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
+    const LockScope guard(registry.lock);
     FormatInto(report, kReportCapacity, "%s.\r\nAdvice: %s\r\nRequested size = %zu (0x%08zX)\r\n\r\nStack contents:",
                "Out Of Memory", registry.advice, requested_size, requested_size);
   }

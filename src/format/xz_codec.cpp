@@ -3,14 +3,15 @@
 #include <lzma.h>
 
 #include <algorithm>
-#include <chrono>
+
+#include "core/clock.hpp"
 
 namespace valdorine {
 namespace {
 
 constexpr size_t kSliceSize = 0x4000;
 constexpr size_t kWindowSize = 0x4000;
-constexpr std::chrono::milliseconds kProgressInterval{201};
+constexpr uint64_t kProgressIntervalMs = 201;
 
 }  // namespace
 
@@ -55,8 +56,8 @@ bool Decode(std::span<const uint8_t> input, std::vector<uint8_t>& output, size_t
             const XzProgress& progress) {
   XzDecoder decoder(input);
   output.clear();
-  output.reserve(std::min<uint64_t>(3 * uint64_t{input.size()} + 1024, max_output));
-  auto last_report = std::chrono::steady_clock::now();
+  output.reserve(static_cast<size_t>(std::min<uint64_t>(3 * uint64_t{input.size()} + 1024, max_output)));
+  uint64_t last_report = MonotonicMilliseconds();
   for (;;) {
     // One window more than the limit allows tells a stream that goes on beyond it.
     const size_t room = max_output - output.size();
@@ -69,8 +70,8 @@ bool Decode(std::span<const uint8_t> input, std::vector<uint8_t>& output, size_t
     if (step == XzDecoder::Step::kFailed || output.size() > max_output) return false;
     if (step == XzDecoder::Step::kEnd) return true;
     if (progress) {
-      const auto now = std::chrono::steady_clock::now();
-      if (now - last_report >= kProgressInterval) {
+      const uint64_t now = MonotonicMilliseconds();
+      if (now - last_report >= kProgressIntervalMs) {
         last_report = now;
         if (progress(decoder.Consumed(), input.size(), 8 * static_cast<uint64_t>(output.size()))) return false;
       }

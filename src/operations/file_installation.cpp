@@ -71,7 +71,7 @@ void RecordForRemoval(const String& path, int kind) {
 // when a file's name was shown last.
 struct FileLoop {
   DestinationFolders folders;
-  String prepared_folder;
+  String prepared_folder = {};
   int progress = -1;
   uint64_t status_shown_at = 0;
   bool status_shown = false;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "core/win32/unique_handle.hpp"
@@ -33,7 +32,7 @@ struct VersionLibrary {
 };
 
 // The string-table name of the resource's first translation, else US English in Unicode.
-std::wstring StringTableBlock(const VersionLibrary& library, const void* resource) {
+String StringTableBlock(const VersionLibrary& library, const void* resource) {
   struct Translation {
     WORD language;
     WORD code_page;
@@ -45,9 +44,7 @@ std::wstring StringTableBlock(const VersionLibrary& library, const void* resourc
       translations && size >= sizeof(Translation)) {
     chosen = translations[0];
   }
-  wchar_t block[64];
-  std::swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", chosen.language, chosen.code_page);
-  return block;
+  return String::FormatWide(u"\\StringFileInfo\\%04x%04x\\FileVersion", chosen.language, chosen.code_page);
 }
 
 std::string Utf8(const wchar_t* text, UINT length) {
@@ -68,7 +65,7 @@ std::optional<std::string> FileVersionText(const String& path) {
   if (!library.get_info(WinText(path), 0, size, resource.data())) return std::nullopt;
   wchar_t* text = nullptr;
   UINT length = 0;
-  if (!library.query_value(resource.data(), StringTableBlock(library, resource.data()).c_str(),
+  if (!library.query_value(resource.data(), WinText(StringTableBlock(library, resource.data())),
                            reinterpret_cast<void**>(&text), &length) ||
       !text || length == 0) {
     return std::nullopt;

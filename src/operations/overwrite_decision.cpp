@@ -1,9 +1,9 @@
 #include "operations/overwrite_decision.hpp"
 
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
+#include "core/string_format.hpp"
 #include "core/version_compare.hpp"
 
 namespace valdorine {
@@ -98,8 +98,8 @@ int CompareFileDates(const EntryDate& a, const EntryDate& b) {
 
 std::string FormatFileDate(const EntryDate& date) {
   char text[80];
-  std::snprintf(text, sizeof text, "%d/%02d/%02d %02d:%02d:%02d", date.year, date.month, date.day, date.hour,
-                date.minute, date.second);
+  FormatInto(text, sizeof text, "%d/%02d/%02d %02d:%02d:%02d", date.year, date.month, date.day, date.hour,
+             date.minute, date.second);
   return text;
 }
 

@@ -183,14 +183,21 @@ def test_killed_installation_is_removed_after_the_next_run(build, wine, tmp_path
 
 
 def test_second_installer_is_refused_while_one_runs(build, wine, tmp_path):
-    setup = product(tmp_path, build, many_files(1000), "single_instance = true")
-    first = wine.start(wine.put_file(setup, r"C:\downloads\setup.exe"), "/silent")
-    assert wait_for(drive_c(wine, f"C:\\{PRODUCT}\\part0\\file00000.txt"))
+    setup = product(tmp_path, build, many_files(10), "single_instance = true")
+    # The first installer waits on its greeting, holding the lock for as long as the test needs.
+    first = wine.start(wine.put_file(setup, r"C:\downloads\setup.exe"))
+    assert wine.read_window("setup.exe", timeout=30, window_class=DIALOG_CLASS,
+                            with_text="This program installs") is not None
     second = wine.start(wine.put_file(setup, r"C:\downloads\setup2.exe"))
     window = wine.read_window("setup2.exe", timeout=30, press_text="OK", window_class=DIALOG_CLASS)
     assert wine.wait(second) == 1
     assert window is not None and any("Another installation is running" in t for t in window.texts), window
-    assert wine.wait(first, timeout=300) == 1
+    wine.read_window("setup.exe", timeout=30, press_text="Cancel", window_class=DIALOG_CLASS)
+    wine.read_window("setup.exe", timeout=10, press_text="Yes", window_class=DIALOG_CLASS)
+    assert wine.wait(first) == 1
+    # Once the first has ended, the lock is free again (without /exitcodes every installation run ends
+    # with 1).
+    assert wine.run(wine.put_file(setup, r"C:\downloads\setup3.exe"), "/silent") == 1
     assert "*** FAILURE SUMMARY ***" not in drive_c(wine, f"C:\\{PRODUCT}\\uninstall\\Install.log").read_text(
         encoding="utf-8-sig")
     assert uninstall_product(wine) == 0

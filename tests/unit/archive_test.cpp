@@ -42,7 +42,7 @@ PackageError ReadAll(std::span<const uint8_t> archive, const ArchiveSettings& se
 }
 
 TEST(Archive, RoundTripsWithRecordsSplitAcrossBlocks) {
-  const Blowfish cipher(std::span<const uint8_t>(testing::kTestKey));
+  const Blowfish cipher{std::span<const uint8_t>(testing::kTestKey)};
   struct Setup {
     size_t block_size;
     BlockPacking packing;
@@ -182,7 +182,7 @@ TEST(Archive, EachDamageRaisesItsCode) {
 }
 
 TEST(Archive, UndecodableBlocksRaise60) {
-  const Blowfish cipher(std::span<const uint8_t>(testing::kTestKey));
+  const Blowfish cipher{std::span<const uint8_t>(testing::kTestKey)};
   std::vector<TestEntry> entries = {MakeEntry("a.txt", 40)};
   const std::vector<int32_t> sizes = EntrySizes(entries);
   const std::vector<uint8_t> compressed = WriteTestArchive(entries, 1 << 20, {true, 6, nullptr});

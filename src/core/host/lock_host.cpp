@@ -1,6 +1,10 @@
 #include "core/lock.hpp"
 
+#include <unistd.h>
+
 namespace valdorine {
+
+uint32_t CurrentThreadNumber() { return static_cast<uint32_t>(gettid()); }
 
 void Lock::Acquire() { mutex_.lock(); }
 

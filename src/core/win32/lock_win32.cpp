@@ -11,6 +11,8 @@ PSRWLOCK SlimLock(void*& storage) { return reinterpret_cast<PSRWLOCK>(&storage);
 
 }  // namespace
 
+uint32_t CurrentThreadNumber() { return GetCurrentThreadId(); }
+
 void Lock::Acquire() { AcquireSRWLockExclusive(SlimLock(slim_lock_)); }
 
 void Lock::Release() { ReleaseSRWLockExclusive(SlimLock(slim_lock_)); }

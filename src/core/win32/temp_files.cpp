@@ -1,5 +1,7 @@
 #include "core/win32/temp_files.hpp"
 
+#include <atomic>
+
 #include <windows.h>
 // windows.h first: the security header needs its types.
 #include <ntsecapi.h>
@@ -48,11 +50,12 @@ bool CreateNewFile(const String& path) {
 }
 
 uint32_t RandomNameNumber() {
-  static thread_local Random random([] {
-    LARGE_INTEGER counter{};
-    QueryPerformanceCounter(&counter);
-    return static_cast<uint64_t>(counter.QuadPart) ^ (uint64_t{GetCurrentProcessId()} << 32) ^ GetCurrentThreadId();
-  }());
+  // Each call seeds a generator of its own; the call count keeps calls within one clock tick apart.
+  static std::atomic<uint64_t> calls{0};
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  Random random(static_cast<uint64_t>(counter.QuadPart) ^ (uint64_t{GetCurrentProcessId()} << 32) ^
+                GetCurrentThreadId() ^ (calls++ << 48));
   return random.Next32() & 0xFFFF;
 }
 
