@@ -1,6 +1,7 @@
 #include "format/archive_reader.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "core/string.hpp"
@@ -15,11 +16,12 @@ PackageError CheckArchiveChecksum(std::span<const uint8_t> archive, uint32_t exp
 }
 
 ArchiveReader::ArchiveReader(std::span<const uint8_t> archive, ArchiveSettings settings)
-    : stream_(archive, settings.compressed, settings.cipher), settings_(settings) {}
+    : stream_(archive, settings.compressed, settings.cipher, kChunkHeadroom), settings_(settings) {}
 
 void ArchiveReader::DecodeAhead() {
   ahead_pending_ = true;
-  ahead_task_.Start([this] { ahead_ = stream_.NextChunk(); });
+  ahead_.buffer = std::move(spare_);
+  ahead_task_.Start([this] { ahead_ = stream_.NextChunk(std::move(ahead_.buffer)); });
 }
 
 DecodedChunk ArchiveReader::PullChunk() {
@@ -29,27 +31,28 @@ DecodedChunk ArchiveReader::PullChunk() {
   DecodedChunk chunk = std::move(ahead_);
   ahead_ = {};
   // After the archive's end or a failure nothing more is decoded.
-  if (chunk.error == PackageError::kNone && !chunk.bytes.empty()) DecodeAhead();
+  if (chunk.error == PackageError::kNone && !chunk.Empty()) DecodeAhead();
   return chunk;
 }
 
-void ArchiveReader::Enqueue(std::vector<uint8_t>&& bytes) {
-  if (queue_head_ == queue_.size()) {
-    // Nothing is waiting: the chunk becomes the queue without a copy.
-    queue_ = std::move(bytes);
-  } else {
-    queue_.erase(queue_.begin(), queue_.begin() + static_cast<ptrdiff_t>(queue_head_));
-    queue_.insert(queue_.end(), bytes.begin(), bytes.end());
-  }
-  queue_head_ = 0;
+// The chunk becomes the queue. The bytes still waiting (fewer than kChunkHeadroom: the queue only
+// asks for more when it holds less than a record) are copied into the room before the chunk's own,
+// so that the chunk is not moved. The old queue's buffer is kept for a later chunk.
+void ArchiveReader::Enqueue(DecodedChunk&& chunk) {
+  const std::span<const uint8_t> waiting = Queued();
+  const size_t head = chunk.headroom - waiting.size();
+  if (!waiting.empty()) std::memcpy(chunk.buffer.data() + head, waiting.data(), waiting.size());
+  spare_ = std::exchange(queue_, std::move(chunk.buffer));
+  queue_head_ = head;
+  queue_end_ = chunk.end;
 }
 
 PackageError ArchiveReader::Need(size_t count) {
   while (Queued().size() < count) {
     DecodedChunk chunk = PullChunk();
     if (chunk.error != PackageError::kNone) return chunk.error;
-    if (chunk.bytes.empty()) return PackageError::kBlockBeyondArchive;
-    Enqueue(std::move(chunk.bytes));
+    if (chunk.Empty()) return PackageError::kBlockBeyondArchive;
+    Enqueue(std::move(chunk));
   }
   return PackageError::kNone;
 }
@@ -145,15 +148,15 @@ PackageError ArchiveReader::Finish() {
   PackageError error = SkipData();
   uint64_t trailing = Queued().size();
   while (error == PackageError::kNone) {
-    DecodedChunk chunk = ahead_pending_ ? PullChunk() : stream_.NextChunk();
+    DecodedChunk chunk = ahead_pending_ ? PullChunk() : stream_.NextChunk(std::move(spare_));
     if (chunk.starts_block) {
       error = PackageError::kArchiveBytesLeft;
     } else if (chunk.error != PackageError::kNone) {
       error = chunk.error;
-    } else if (chunk.bytes.empty()) {
+    } else if (chunk.Empty()) {
       error = trailing > 0 ? PackageError::kQueuedBytesLeft : PackageError::kNone;
       break;
-    } else if ((trailing += chunk.bytes.size()) > BlockStream::kChunkSize) {
+    } else if ((trailing += chunk.Bytes().size()) > BlockStream::kChunkSize) {
       error = PackageError::kBlockDecode;  // the block expands on beyond its last record
     }
   }

@@ -33,6 +33,9 @@ class ArchiveReader {
   // Texts of one record beyond this size are not a file entry's (100): they would have to be held
   // whole.
   static constexpr uint32_t kMaxEntryFields = 1 << 20;
+  // The most the queue may hold when it needs more (a record's length and texts, less one byte):
+  // room for that much before each chunk's bytes lets them join without moving either.
+  static constexpr size_t kChunkHeadroom = 4 + kMaxEntryFields;
 
   // `archive` must outlive the reader.
   ArchiveReader(std::span<const uint8_t> archive, ArchiveSettings settings);
@@ -73,16 +76,22 @@ class ArchiveReader {
   PackageError NextDataPiece(std::span<const uint8_t>& piece);
   // Makes `count` bytes wait in the queue, pulling chunks as needed.
   PackageError Need(size_t count);
-  std::span<const uint8_t> Queued() const { return std::span<const uint8_t>(queue_).subspan(queue_head_); }
+  std::span<const uint8_t> Queued() const {
+    return std::span<const uint8_t>(queue_).subspan(queue_head_, queue_end_ - queue_head_);
+  }
   DecodedChunk PullChunk();
   void DecodeAhead();
-  void Enqueue(std::vector<uint8_t>&& bytes);
+  void Enqueue(DecodedChunk&& chunk);
 
   BlockStream stream_;
   ArchiveSettings settings_;
   size_t next_index_ = 0;
+  // The queue is queue_[queue_head_, queue_end_): bytes before the head have been consumed.
   std::vector<uint8_t> queue_;
-  size_t queue_head_ = 0;  // bytes before it have been consumed
+  size_t queue_head_ = 0;
+  size_t queue_end_ = 0;
+  // A chunk's buffer that nothing points into any more, for the next chunk to be decoded into.
+  std::vector<uint8_t> spare_;
 
   // The current entry's data: what remains of it, its running checksum, and whether it was held
   // whole in the queue when the entry was read.

@@ -8,8 +8,8 @@
 
 namespace valdorine {
 
-BlockStream::BlockStream(std::span<const uint8_t> archive, bool compressed, const Blowfish* cipher)
-    : blocks_(archive), compressed_(compressed), cipher_(cipher) {}
+BlockStream::BlockStream(std::span<const uint8_t> archive, bool compressed, const Blowfish* cipher, size_t headroom)
+    : blocks_(archive), compressed_(compressed), cipher_(cipher), headroom_(headroom) {}
 
 PackageError BlockStream::StartBlock() {
   auto length = blocks_.ReadU32();
@@ -34,35 +34,41 @@ PackageError BlockStream::StartBlock() {
   return PackageError::kNone;
 }
 
-PackageError BlockStream::Continue(std::vector<uint8_t>& bytes) {
+// Decodes the next bytes of the current block into the chunk's buffer after its headroom. The
+// buffer only ever grows: a reused one is full size already, and growing a vector fills it with
+// zeros first.
+PackageError BlockStream::Continue(DecodedChunk& chunk) {
+  std::vector<uint8_t>& buffer = chunk.buffer;
   if (!compressed_) {
     const size_t count = std::min(kChunkSize, block_input_.size() - copied_);
-    bytes.assign(block_input_.begin() + static_cast<ptrdiff_t>(copied_),
-                 block_input_.begin() + static_cast<ptrdiff_t>(copied_ + count));
+    if (buffer.size() < headroom_ + count) buffer.resize(headroom_ + count);
+    std::memcpy(buffer.data() + headroom_, block_input_.data() + copied_, count);
     copied_ += count;
+    chunk.end = headroom_ + count;
     in_block_ = copied_ < block_input_.size();
     return PackageError::kNone;
   }
-  bytes.resize(kChunkSize);
+  if (buffer.size() < headroom_ + kChunkSize) buffer.resize(headroom_ + kChunkSize);
   size_t produced = 0;
-  const XzDecoder::Step step = decoder_->Decode(bytes, produced);
-  bytes.resize(produced);
+  const XzDecoder::Step step = decoder_->Decode(std::span(buffer).subspan(headroom_, kChunkSize), produced);
+  chunk.end = headroom_ + produced;
   if (step == XzDecoder::Step::kFailed) return PackageError::kBlockDecode;
   in_block_ = step == XzDecoder::Step::kMore;
   return PackageError::kNone;
 }
 
-DecodedChunk BlockStream::NextChunk() {
-  DecodedChunk chunk;
+DecodedChunk BlockStream::NextChunk(std::vector<uint8_t> buffer) {
+  DecodedChunk chunk{PackageError::kNone, std::move(buffer), headroom_, headroom_, false};
+  if (chunk.buffer.size() < headroom_) chunk.buffer.resize(headroom_);
   // A block that decodes to nothing hands over to the next one at once.
-  while (chunk.bytes.empty()) {
+  while (chunk.Empty()) {
     if (!in_block_) {
       if (blocks_.AtEnd()) return chunk;
       chunk.error = StartBlock();
       chunk.starts_block = true;
       if (chunk.error != PackageError::kNone) return chunk;
     }
-    chunk.error = Continue(chunk.bytes);
+    chunk.error = Continue(chunk);
     if (chunk.error != PackageError::kNone) return chunk;
     if (!in_block_) {
       decoder_.reset();
