@@ -35,11 +35,21 @@ DecodedChunk ArchiveReader::PullChunk() {
   return chunk;
 }
 
-// The chunk becomes the queue. The bytes still waiting (fewer than kChunkHeadroom: the queue only
-// asks for more when it holds less than a record) are copied into the room before the chunk's own,
-// so that the chunk is not moved. The old queue's buffer is kept for a later chunk.
+// The chunk becomes the queue. The bytes still waiting (the start of a record) are copied into the
+// room before the chunk's own, so that the chunk is not moved; the old queue's buffer is kept for a
+// later chunk. Waiting bytes beyond that room are joined with the chunk in a new buffer.
 void ArchiveReader::Enqueue(DecodedChunk&& chunk) {
   const std::span<const uint8_t> waiting = Queued();
+  if (waiting.size() > chunk.headroom) {
+    std::vector<uint8_t> joined(waiting.begin(), waiting.end());
+    const std::span<const uint8_t> bytes = chunk.Bytes();
+    joined.insert(joined.end(), bytes.begin(), bytes.end());
+    queue_ = std::move(joined);
+    spare_ = std::move(chunk.buffer);
+    queue_head_ = 0;
+    queue_end_ = queue_.size();
+    return;
+  }
   const size_t head = chunk.headroom - waiting.size();
   if (!waiting.empty()) std::memcpy(chunk.buffer.data() + head, waiting.data(), waiting.size());
   spare_ = std::exchange(queue_, std::move(chunk.buffer));

@@ -33,9 +33,10 @@ class ArchiveReader {
   // Texts of one record beyond this size are not a file entry's (100): they would have to be held
   // whole.
   static constexpr uint32_t kMaxEntryFields = 1 << 20;
-  // The most the queue may hold when it needs more (a record's length and texts, less one byte):
-  // room for that much before each chunk's bytes lets them join without moving either.
-  static constexpr size_t kChunkHeadroom = 4 + kMaxEntryFields;
+  // Room before each chunk's bytes for the start of a record that reaches into the chunk, so that
+  // the two join without moving the chunk. Records are mostly far shorter; a longer one is joined
+  // by copying.
+  static constexpr size_t kChunkHeadroom = 4 << 10;
 
   // `archive` must outlive the reader.
   ArchiveReader(std::span<const uint8_t> archive, ArchiveSettings settings);

@@ -35,25 +35,25 @@ PackageError BlockStream::StartBlock() {
 }
 
 // Decodes the next bytes of the current block into the chunk's buffer after its headroom. The
-// buffer only ever grows: a reused one is full size already, and growing a vector fills it with
+// buffer only ever grows: a reused one is large enough already, and growing a vector fills it with
 // zeros first.
 PackageError BlockStream::Continue(DecodedChunk& chunk) {
   std::vector<uint8_t>& buffer = chunk.buffer;
-  if (!compressed_) {
-    const size_t count = std::min(kChunkSize, block_input_.size() - copied_);
-    if (buffer.size() < headroom_ + count) buffer.resize(headroom_ + count);
-    std::memcpy(buffer.data() + headroom_, block_input_.data() + copied_, count);
-    copied_ += count;
-    chunk.end = headroom_ + count;
-    in_block_ = copied_ < block_input_.size();
-    return PackageError::kNone;
-  }
-  if (buffer.size() < headroom_ + kChunkSize) buffer.resize(headroom_ + kChunkSize);
+  const size_t limit = chunk_limit_;
+  if (buffer.size() < headroom_ + limit) buffer.resize(headroom_ + limit);
   size_t produced = 0;
-  const XzDecoder::Step step = decoder_->Decode(std::span(buffer).subspan(headroom_, kChunkSize), produced);
+  if (!compressed_) {
+    produced = std::min(limit, block_input_.size() - copied_);
+    std::memcpy(buffer.data() + headroom_, block_input_.data() + copied_, produced);
+    copied_ += produced;
+    in_block_ = copied_ < block_input_.size();
+  } else {
+    const XzDecoder::Step step = decoder_->Decode(std::span(buffer).subspan(headroom_, limit), produced);
+    if (step == XzDecoder::Step::kFailed) return PackageError::kBlockDecode;
+    in_block_ = step == XzDecoder::Step::kMore;
+  }
   chunk.end = headroom_ + produced;
-  if (step == XzDecoder::Step::kFailed) return PackageError::kBlockDecode;
-  in_block_ = step == XzDecoder::Step::kMore;
+  if (produced == limit) chunk_limit_ = std::min(2 * limit, kChunkSize);
   return PackageError::kNone;
 }
 

@@ -33,13 +33,16 @@ struct DecodedChunk {
 class BlockStream {
  public:
   static constexpr size_t kChunkSize = 4 << 20;
+  // The first chunk's limit; each full chunk doubles it up to kChunkSize, so that a small archive
+  // never takes chunk buffers of full size.
+  static constexpr size_t kFirstChunkSize = 64 << 10;
 
   // `archive` and the cipher must outlive the stream. Each chunk's bytes start `headroom` bytes into
   // its buffer, so that a reader can put bytes left over from the chunk before in front of them
   // without moving the chunk.
   BlockStream(std::span<const uint8_t> archive, bool compressed, const Blowfish* cipher, size_t headroom = 0);
 
-  // The next chunk: up to kChunkSize bytes of the current block, or of the next one when the current
+  // The next chunk: up to the current limit (at most kChunkSize) bytes of the current block, or of the next one when the current
   // block has ended. Empty without error at the end of the archive. The chunk is decoded into
   // `buffer` (a chunk's buffer that is no longer needed, or none), so that memory is reused.
   DecodedChunk NextChunk(std::vector<uint8_t> buffer = {});
@@ -54,6 +57,7 @@ class BlockStream {
   bool compressed_;
   const Blowfish* cipher_;
   size_t headroom_;
+  size_t chunk_limit_ = kFirstChunkSize;
   bool in_block_ = false;
   std::vector<uint8_t> decrypted_;        // the current block's plain bytes, when encrypted
   std::span<const uint8_t> block_input_;  // the current block's bytes to decode or copy

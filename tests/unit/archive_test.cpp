@@ -20,8 +20,12 @@ using testing::TestEntry;
 using testing::WriteTestArchive;
 
 std::vector<TestEntry> SampleEntries() {
+  // A record longer than the room the reader keeps before each chunk: split across blocks, it is
+  // joined by copying.
+  TestEntry long_record = MakeEntry("long.txt", 20);
+  long_record.entry.extra_text = std::string(3 * ArchiveReader::kChunkHeadroom, 'x');
   return {MakeEntry("readme.txt", 300), MakeEntry("empty.dat", 0), MakeEntry("app\\tool.exe", 5000, 1, 0x1),
-          MakeEntry("setup.msi", 70, kEntryKindMsiPackage), MakeEntry("last.bin", 1)};
+          long_record, MakeEntry("setup.msi", 70, kEntryKindMsiPackage), MakeEntry("last.bin", 1)};
 }
 
 // Reads every entry, keeping a copy of each entry's data (its view lives only until the next).
