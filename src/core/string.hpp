@@ -129,7 +129,8 @@ String JoinPath(const String& folder, const String& name);
 String JoinPath(const String& first, const String& second, const String& third);
 
 // The 8-bit form of a wide path: unchanged when 7-bit ASCII; else the code page's text when it
-// converts back unchanged (code_page 0 skips this); else "|" followed by UTF-8.
+// converts back unchanged (code_page 0 skips this); else "|" followed by UTF-8. A text that starts
+// with "|" always takes the marked form, so that it reads back whole.
 String NarrowPath(const String& wide_path, int code_page = 0);
 // Joins two narrow paths; when either side carries the "|" marker the result is "|" + UTF-8.
 String JoinNarrowPath(const String& folder, const String& name, int code_page);

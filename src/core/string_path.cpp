@@ -67,8 +67,10 @@ String JoinPath(const String& first, const String& second, const String& third) 
 }
 
 String NarrowPath(const String& wide_path, int code_page) {
-  if (IsAscii(wide_path)) return AsciiNarrow(wide_path);
-  if (code_page != 0) {
+  // A text that starts with the UTF-8 form's marker would read back without it: it takes that form.
+  const bool starts_with_marker = !wide_path.IsEmpty() && wide_path.WideAt(0) == u'|';
+  if (!starts_with_marker && IsAscii(wide_path)) return AsciiNarrow(wide_path);
+  if (!starts_with_marker && code_page != 0) {
     String narrow = NarrowFromWide(wide_path, code_page);
     if (!narrow.IsEmpty() && WideFromNarrow(narrow, code_page) == wide_path) return narrow;
   }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "core/path_text.hpp"
+
 #include "string_test_support.hpp"
 
 namespace valdorine {
@@ -309,6 +311,9 @@ TEST(StringPath, NarrowFormKeepsAsciiUsesTheCodePageWhenExactElseMarkedUtf8) {
   EXPECT_EQ(NarrowOf(NarrowPath(String::FromWide(u"C:\\\u3042"), code_page::kWindows1252)), "|C:\\\xE3\x81\x82");
   EXPECT_EQ(NarrowOf(NarrowPath(String::FromWide(u"C:\\Caf\u00E9"))), "|C:\\Caf\xC3\xA9");
   EXPECT_TRUE(NarrowPath(String()).IsEmpty());
+  // A leading "|" would be taken for the marker: the text is marked, and reads back whole.
+  EXPECT_EQ(NarrowOf(NarrowPath(String::FromWide(u"|a"), code_page::kWindows1252)), "||a");
+  EXPECT_EQ(WideOf(WidePathFromNarrow(NarrowPath(String::FromWide(u"||x*")))), u"||x*");
 }
 
 TEST(StringPath, JoinsNarrowPathsCarryingTheUtf8Marker) {

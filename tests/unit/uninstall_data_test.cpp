@@ -45,6 +45,7 @@ UninstallDataContent FullContent() {
   content.sections.registry2 = W(u"\\HKLM\\Software\\Caf\u00E9\r\n");
   content.conditional_deletes.Append({N("%InstallDir%\\old,copy\\*.dll"), 1, N("1.2.3,4"), 0x8});
   content.conditional_deletes.Append({N("C:\\Caf\xE9\\x.txt"), 0, N("\xE9t\xE9"), 0x9});
+  content.conditional_deletes.Append({N("||x*"), 0, N("1"), 0});  // starts with the UTF-8 form's marker
   return content;
 }
 
@@ -143,8 +144,8 @@ TEST(UninstallData, EverythingWrittenReadsBackEqual) {
   EXPECT_EQ(NarrowOf(records.msi[0]), "\"C:\\App\\setup.msi\",3");
   EXPECT_EQ(NarrowOf(records.registry2), "\\HKLM\\Software\\Caf\xC3\xA9\r\n");
 
-  ASSERT_EQ(records.conditional_deletes.Count(), 2);
-  for (int i = 0; i < 2; ++i) {
+  ASSERT_EQ(records.conditional_deletes.Count(), 3);
+  for (int i = 0; i < 3; ++i) {
     const FileDeletion& expected = content.conditional_deletes[i];
     EXPECT_EQ(NarrowOf(records.conditional_deletes[i].pattern), NarrowOf(expected.pattern));
     EXPECT_EQ(records.conditional_deletes[i].condition_kind, expected.condition_kind);
