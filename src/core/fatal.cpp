@@ -53,7 +53,8 @@ void EnterFatalPath() {
     narrow(text);
     std::exit(kAbandonedFatalExitCode);
   }
-  std::fprintf(stderr, "%s\n", text);
+  std::fputs(text, stderr);
+  std::fputc('\n', stderr);
   std::exit(1);
 }
 

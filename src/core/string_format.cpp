@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <type_traits>
 
 #include "core/memory.hpp"
+#include "core/number_text.hpp"
 #include "core/string.hpp"
 
 namespace valdorine {
@@ -180,36 +179,35 @@ unsigned long long UnsignedArgument(SizePrefix size, Arguments& args) {
   }
 }
 
-// The C library's directive for one number, with width and precision passed as arguments:
-// "%" flags "*.*" length conversion.
-void BuildLibraryDirective(char* out, const Directive& d, const char* length, char conversion) {
-  *out++ = '%';
-  if (d.left_aligned) *out++ = '-';
-  if (d.plus_sign) *out++ = '+';
-  if (d.space_sign) *out++ = ' ';
-  if (d.alternate) *out++ = '#';
-  if (d.zero_padded) *out++ = '0';
-  *out++ = '*';
-  *out++ = '.';
-  *out++ = '*';
-  for (; *length; ++length) *out++ = *length;
-  *out++ = conversion;
-  *out = 0;
+// One number's text, padded to the width: with zeros after the sign or prefix when asked for and
+// allowed, else with spaces.
+template <typename Char>
+void PutNumberText(Output<Char>& out, const Directive& d, const NumberText& text) {
+  const int64_t length = text.Length();
+  const int64_t padding = d.width > length ? d.width - length : 0;
+  const bool zeros = d.zero_padded && !d.left_aligned && text.zero_padding_allowed;
+  if (!d.left_aligned && !zeros) out.Repeat(static_cast<Char>(' '), padding);
+  out.PutText(text.prefix, text.prefix_length);
+  out.Repeat(static_cast<Char>('0'), text.leading_zeros + (zeros ? padding : 0));
+  out.PutText(text.digits, text.digit_count);
+  out.Repeat(static_cast<Char>('0'), text.trailing_zeros);
+  out.PutText(text.exponent, text.exponent_length);
+  if (d.left_aligned) out.Repeat(static_cast<Char>(' '), padding);
 }
 
-// The digits of a number come from the C library's snprintf on a narrow buffer, which also applies
-// the flags, width and precision.
-template <typename Char, typename Value>
-void PutNumber(Output<Char>& out, const Directive& d, const char* length, char conversion, Value value) {
-  char directive[16];
-  BuildLibraryDirective(directive, d, length, conversion);
-  char local[128];
-  const int count = std::snprintf(local, sizeof local, directive, d.width, d.precision, value);
-  if (count < 0) return;
-  if (static_cast<size_t>(count) < sizeof local) return out.PutText(local, count);
-  const auto large = std::make_unique<char[]>(static_cast<size_t>(count) + 1);
-  std::snprintf(large.get(), static_cast<size_t>(count) + 1, directive, d.width, d.precision, value);
-  out.PutText(large.get(), count);
+NumberStyle StyleOf(const Directive& d) { return {d.conversion, d.precision, d.alternate, d.plus_sign, d.space_sign}; }
+
+template <typename Char>
+void PutInteger(Output<Char>& out, const Directive& d, uint64_t magnitude, bool negative) {
+  NumberText text;
+  FormatInteger(magnitude, negative, StyleOf(d), text);
+  PutNumberText(out, d, text);
+}
+
+template <typename Char>
+void PutSigned(Output<Char>& out, const Directive& d, long long value) {
+  const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  PutInteger(out, d, magnitude, value < 0);
 }
 
 // Text padded to the width: with zeros when asked for (as the Windows runtime does), else spaces.
@@ -277,13 +275,14 @@ void PutString(Output<Char>& out, const Directive& d, Arguments& args) {
   }
 }
 
+// A long double is printed with a double's precision.
 template <typename Char>
 void PutFloatingPoint(Output<Char>& out, const Directive& d, Arguments& args) {
-  if (d.size == SizePrefix::kLongDouble) {
-    PutNumber(out, d, "L", d.conversion, va_arg(args.list, long double));
-  } else {
-    PutNumber(out, d, "", d.conversion, va_arg(args.list, double));
-  }
+  const double value = d.size == SizePrefix::kLongDouble ? static_cast<double>(va_arg(args.list, long double))
+                                                         : va_arg(args.list, double);
+  NumberText text;
+  FormatFloatingPoint(value, StyleOf(d), text);
+  PutNumberText(out, d, text);
 }
 
 // An address is printed as upper-case hexadecimal digits of the pointer's full width.
@@ -292,8 +291,8 @@ void PutPointer(Output<Char>& out, const Directive& d, Arguments& args) {
   Directive digits = d;
   digits.precision = static_cast<int>(sizeof(void*) * 2);
   digits.alternate = false;
-  const auto address = reinterpret_cast<uintptr_t>(va_arg(args.list, void*));
-  PutNumber(out, digits, "ll", 'X', static_cast<unsigned long long>(address));
+  digits.conversion = 'X';
+  PutInteger(out, digits, reinterpret_cast<uintptr_t>(va_arg(args.list, void*)), false);
 }
 
 // Puts one directive's text; `start` and `end` delimit the directive in the format, for those
@@ -302,19 +301,17 @@ template <typename Char>
 void PutDirective(Output<Char>& out, const Directive& d, Arguments& args, const Char* start, const Char* end) {
   switch (d.conversion) {
     case 'd':
-    case 'i': return PutNumber(out, d, "ll", d.conversion, SignedArgument(d.size, args));
+    case 'i': return PutSigned(out, d, SignedArgument(d.size, args));
     case 'u':
     case 'o':
     case 'x':
-    case 'X': return PutNumber(out, d, "ll", d.conversion, UnsignedArgument(d.size, args));
+    case 'X': return PutInteger(out, d, UnsignedArgument(d.size, args), false);
     case 'e':
     case 'E':
     case 'f':
     case 'F':
     case 'g':
-    case 'G':
-    case 'a':
-    case 'A': return PutFloatingPoint(out, d, args);
+    case 'G': return PutFloatingPoint(out, d, args);
     case 'c':
     case 'C': return PutCharacter(out, d, args);
     case 's':

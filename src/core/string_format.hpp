@@ -4,7 +4,9 @@
 // other width ("%hs" is always narrow, "%ls" and "%ws" always wide, converted through the ANSI code
 // page); size prefixes h, hh, l, ll, L, I, I32, I64, j, z and t; "%p" prints the address as
 // upper-case hexadecimal digits of the pointer's full width; a null text prints "(null)"; "%n" is
-// refused (its argument is skipped and nothing is stored).
+// refused (its argument is skipped and nothing is stored). Numbers come from core/number_text: a
+// long double prints with a double's precision, and "%a" (hexadecimal floating point) is not a
+// conversion here, so it prints as it stands.
 #pragma once
 
 #include <cstdarg>

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/decimal_parse.hpp"
 #include "core/file_errors.hpp"
 #include "core/win32/disk_file.hpp"
 #include "format/script_options.hpp"
@@ -24,7 +25,7 @@ uint32_t Number(const RegKey& key, const char16_t* name) {
 }
 
 double Decimal(const RegKey& key, const char16_t* name) {
-  return std::strtod(NarrowFromWide(Text(key, name), code_page::kUtf8).Narrow(), nullptr);
+  return ParseDecimal(NarrowFromWide(Text(key, name), code_page::kUtf8).Narrow());
 }
 
 // The copyright colour is kept as "RRGGBB" text.

@@ -1,10 +1,10 @@
 #include "core/win32/registry.hpp"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "core/decimal_parse.hpp"
+#include "core/string_format.hpp"
 #include "core/win32/key_security.hpp"
 #include "core/win32/registry_path.hpp"
 #include "core/win32/win_text.hpp"
@@ -73,14 +73,14 @@ bool DeleteInstead(HKEY key, const String& name, uint32_t flags) {
 }
 
 // The shortest decimal text that reads back as the same number, without an exponent: the fewest
-// fraction digits with which the C library's conversion round-trips. (std::to_chars would give
-// the same text but links in over 180 KB of tables.)
+// fraction digits with which the conversion round-trips. (std::to_chars would give the same text
+// but links in over 180 KB of tables.)
 String DecimalText(double value) {
   constexpr int kMostFractionDigits = 340;  // enough for the smallest subnormal number
   char digits[kMostFractionDigits + 320];
   for (int fraction_digits = 0; fraction_digits <= kMostFractionDigits; ++fraction_digits) {
-    std::snprintf(digits, sizeof digits, "%.*f", fraction_digits, value);
-    if (!std::isfinite(value) || std::strtod(digits, nullptr) == value) break;
+    FormatInto(digits, sizeof digits, "%.*f", fraction_digits, value);
+    if (!std::isfinite(value) || ParseDecimal(digits) == value) break;
   }
   return WideFromNarrow(String::FromNarrow(digits), code_page::kUtf8);
 }
