@@ -41,7 +41,7 @@ INSTALL_ROOT = "bench"  # below drive C: of the prefix
 PROFILES = ("generated", "real")
 # What the installer holds ahead of the file it writes: the chunk decoded ahead on the second
 # thread (BlockStream's chunk size) besides the one being written.
-READ_AHEAD_MIB = 4
+READ_AHEAD_MIB = 8
 # The block decoder's dictionary at the builder's default preset 5: decoding state, not read-ahead.
 DICTIONARY_MIB = 8
 

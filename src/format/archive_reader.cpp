@@ -30,8 +30,6 @@ DecodedChunk ArchiveReader::PullChunk() {
   ahead_pending_ = false;
   DecodedChunk chunk = std::move(ahead_);
   ahead_ = {};
-  // After the archive's end or a failure nothing more is decoded.
-  if (chunk.error == PackageError::kNone && !chunk.Empty()) DecodeAhead();
   return chunk;
 }
 
@@ -63,6 +61,9 @@ PackageError ArchiveReader::Need(size_t count) {
     if (chunk.error != PackageError::kNone) return chunk.error;
     if (chunk.Empty()) return PackageError::kBlockBeyondArchive;
     Enqueue(std::move(chunk));
+    // The next chunk is decoded into the buffer that the queue has just given up, so that no more
+    // than two chunk buffers are ever held: the queue's and the one being decoded.
+    DecodeAhead();
   }
   return PackageError::kNone;
 }

@@ -32,7 +32,7 @@ struct DecodedChunk {
 
 class BlockStream {
  public:
-  static constexpr size_t kChunkSize = 4 << 20;
+  static constexpr size_t kChunkSize = 8 << 20;
   // The first chunk's limit; each full chunk doubles it up to kChunkSize, so that a small archive
   // never takes chunk buffers of full size.
   static constexpr size_t kFirstChunkSize = 64 << 10;
